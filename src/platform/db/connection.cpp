@@ -1,0 +1,136 @@
+// Connection: chooses the provider from the connection string and forwards to it.
+#include "platform/db/connection.h"
+
+#include "platform/db/odbc_provider.h"
+#include "platform/db/sqlite_provider.h"
+
+QString connectionStringValue(const QString &connectionString, const QString &key)
+{
+    const QStringList parts = connectionString.split(QLatin1Char(';'));
+    for (const QString &part : parts) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        if (part.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1);
+    }
+    return {};
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+void Connection::open(const QString &connectionString, const QString &user, const QString &password)
+{
+    close();
+    const QString providerName = connectionStringValue(connectionString, QStringLiteral("provider")).trimmed();
+    if (providerName.startsWith(QLatin1String("microsoft.jet.oledb"), Qt::CaseInsensitive)) {
+        // The system writes folder + "\" + file; on this platform the separator is "/".
+        QString file = connectionStringValue(connectionString, QStringLiteral("data source"));
+        file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        m_provider = std::make_unique<SqliteProvider>(file, false);
+    } else if (providerName.startsWith(QLatin1String("sqloledb"), Qt::CaseInsensitive)) {
+        QString u = connectionStringValue(connectionString, QStringLiteral("user id"));
+        QString p = connectionStringValue(connectionString, QStringLiteral("pwd"));
+        if (!user.isEmpty())
+            u = user;
+        if (!password.isEmpty())
+            p = password;
+        m_provider = std::make_unique<OdbcProvider>(connectionStringValue(connectionString, QStringLiteral("data source")),
+                                                    connectionStringValue(connectionString, QStringLiteral("initial catalog")),
+                                                    u, p, m_commandTimeout);
+    } else {
+        throw DbError(DbError::ProviderFailure, QStringLiteral("找不到提供程序“%1”。").arg(providerName));
+    }
+    m_connectionString = connectionString;
+}
+
+void Connection::openFile(const QString &path, bool create)
+{
+    close();
+    m_provider = std::make_unique<SqliteProvider>(path, create);
+    m_connectionString = QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + path;
+}
+
+void Connection::close()
+{
+    m_depth = 0;
+    if (m_provider)
+        m_provider->close();
+    m_provider.reset();
+}
+
+bool Connection::isOpen() const { return m_provider && m_provider->isOpen(); }
+
+QString Connection::providerKind() const { return isOpen() ? m_provider->kind() : QString(); }
+
+void Connection::setCommandTimeout(int seconds)
+{
+    m_commandTimeout = seconds;
+    if (m_provider)
+        m_provider->setCommandTimeout(seconds);
+}
+
+Provider &Connection::provider() const
+{
+    if (!isOpen())
+        throw DbError(DbError::ProviderFailure, QStringLiteral("对象关闭时，不允许操作。"));
+    return *m_provider;
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params) { return provider().execute(sql, params); }
+
+ResultSet Connection::query(const QString &sql, const QVariantList &params) { return provider().query(sql, params); }
+
+QList<ColumnInfo> Connection::columns(const QString &table) { return provider().columns(table); }
+
+bool Connection::tableExists(const QString &table) { return !columns(table).isEmpty(); }
+
+void Connection::beginTransaction()
+{
+    provider().begin(m_depth);
+    ++m_depth;
+}
+
+void Connection::commitTransaction()
+{
+    if (m_depth == 0)
+        return;
+    provider().commit(m_depth - 1);
+    --m_depth;
+}
+
+void Connection::rollbackTransaction()
+{
+    if (m_depth == 0)
+        return;
+    --m_depth;
+    provider().rollback(m_depth);
+}
+
+sqlite3 *Connection::sqliteHandle() const { return m_provider ? m_provider->sqliteHandle() : nullptr; }
+
+Transaction::Transaction(Connection &cn) : m_cn(cn) { m_cn.beginTransaction(); }
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        m_cn.rollbackTransaction();
+    } catch (...) {
+    }
+}
+
+void Transaction::commit()
+{
+    m_cn.commitTransaction();
+    m_done = true;
+}

@@ -1,0 +1,33 @@
+// DbError: a database failure numbered the way the system's flows test it.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+struct DbError : public std::exception {
+    // Numbers as the old data-access layer reported them; flows compare against these.
+    static constexpr int ObjectNotFound = -2147217865;     // table or other object does not exist
+    static constexpr int UnknownColumn = -2147217904;      // unknown column / missing value
+    static constexpr int SyntaxError = -2147217900;        // SQL syntax error
+    static constexpr int ConstraintRefused = -2147217873;  // duplicate key, over-long text, not null
+    static constexpr int LoginRefused = -2147217843;       // login refused
+    static constexpr int ProviderFailure = -2147467259;    // cannot open, any other provider failure
+    static constexpr int NoCurrentRecord = 3021;           // BOF or EOF
+
+    DbError() = default;
+    DbError(int number, QString description, QString sql = {}, QString nativeText = {});
+
+    int number = 0;
+    QString description;  // what a person is shown
+    QString sql;          // the statement that failed, when there was one
+    QString nativeText;   // the driver's own text
+
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+private:
+    std::string m_what;
+};
+
+// Maps a SQLite result code and message to the numbering above.
+int dbErrorNumberForSqlite(int resultCode, const QString &message);

@@ -1,0 +1,40 @@
+// Shell: settings store, program folder, opening documents, starting programs, ending the program.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual QString programFolder() const;  // folder of the program's executable, no trailing separator
+    virtual bool openDocument(const QString &pathOrAddress);
+    virtual bool startProgram(const QString &program, const QStringList &arguments = {});
+    // Ends the program at once: no close steps of open windows run. Callers return right after.
+    virtual void endProgram(int code = 0);
+    // Looks a program up on PATH; empty when not found.
+    virtual QString findProgram(const QString &name) const;
+
+    static Shell &instance();
+    static void install(Shell *shell);  // not owned; null restores the real one
+};
+
+// The test one: a chosen program folder, and ends, documents and programs recorded instead of done.
+class TestShell : public Shell {
+public:
+    QString folder;
+    int endRequests = 0;
+    QStringList openedDocuments;
+    QStringList startedPrograms;
+    QStringList knownPrograms;  // what findProgram finds
+    QString programFolder() const override { return folder; }
+    bool openDocument(const QString &pathOrAddress) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
+    void endProgram(int code) override;
+    QString findProgram(const QString &name) const override;
+};
+
+// The per-user settings store under an application name, section and key (QSettings underneath,
+// organisation and application both the application name).
+QString GetSetting(const QString &appName, const QString &section, const QString &key, const QString &defaultValue = {});
+void SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);

@@ -1,0 +1,56 @@
+// MessageService: every message box and input box of the program goes through here.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Flags and answers keep the old numeric meaning.
+namespace Msg {
+constexpr int vbOKOnly = 0, vbOKCancel = 1, vbYesNo = 4;
+constexpr int vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64;
+constexpr int vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7;
+} // namespace Msg
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // Shows text with the buttons and icon of flags; the title defaults to the application title.
+    virtual int msgBox(const QString &text, int flags = 0, const QString &title = {}) = 0;
+    // Asks for a line of text; cancelling gives the empty text.
+    virtual QString inputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {}) = 0;
+
+    static MessageService &instance();
+    static void install(MessageService *service);  // not owned; null restores the real one
+};
+
+// The real one: QMessageBox / QInputDialog with the Chinese standard buttons.
+class QtMessageService : public MessageService {
+public:
+    int msgBox(const QString &text, int flags, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+};
+
+// The test one: records every message and answers from a queue.
+class ScriptedMessageService : public MessageService {
+public:
+    struct Record {
+        QString text;
+        int flags = 0;
+        QString title;
+    };
+    QList<Record> records;
+    QList<int> answers;         // taken in order; when empty: OK (1) or, for Yes/No boxes, Yes (6)
+    QList<QString> inputs;      // answers of input boxes; when empty: the empty text
+    int msgBox(const QString &text, int flags, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    QStringList texts() const;
+};
+
+inline int MsgBox(const QString &text, int flags = 0, const QString &title = {})
+{
+    return MessageService::instance().msgBox(text, flags, title);
+}
+inline QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {})
+{
+    return MessageService::instance().inputBox(prompt, title, defaultText);
+}

@@ -1,0 +1,52 @@
+// TestEnv: per-case folders and services; the settings store lives in a per-process temporary folder.
+#include "test_env.h"
+
+#include "app/first_run.h"
+#include "app/program_state.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+// QSettings reads XDG_CONFIG_HOME once per process, so it is pointed at a private folder before
+// anything touches the settings; each case then empties the file.
+QTemporaryDir &configDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+struct ConfigHome {
+    ConfigHome() { qputenv("XDG_CONFIG_HOME", configDir().path().toUtf8()); }
+} g_configHome;
+} // namespace
+
+TestEnv::TestEnv()
+{
+    shell.folder = QDir::cleanPath(m_dir.path());
+    Shell::install(&shell);
+    MessageService::install(&messages);
+    DialogService::install(&dialogs);
+    QSettings s(kAppTitle, kAppTitle);
+    s.clear();
+    s.sync();
+    resetProgramState();
+}
+
+TestEnv::~TestEnv()
+{
+    resetProgramState();
+    Shell::install(nullptr);
+    MessageService::install(nullptr);
+    DialogService::install(nullptr);
+}
+
+Connection &TestEnv::openNewDatabase()
+{
+    CreateDefaultDatabase(dbPath());
+    strDbType = QStringLiteral("ACCESS");
+    strDataPath = folder();
+    strDataFile = QStringLiteral("hydb.mdb");
+    cnMain.openFile(dbPath());
+    return cnMain;
+}

@@ -1,0 +1,33 @@
+// TestEnv: a fresh program folder, settings store and scripted services for one test case.
+#pragma once
+
+#include "platform/shell/shell.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/message_service.h"
+
+#include <QTemporaryDir>
+
+class Connection;
+
+class TestEnv {
+public:
+    TestEnv();   // installs the scripted services, empties the settings, resets the program state
+    ~TestEnv();  // restores the real services and resets the program state
+    TestEnv(const TestEnv &) = delete;
+    TestEnv &operator=(const TestEnv &) = delete;
+
+    QString folder() const { return shell.folder; }  // the program folder of this case
+    QString path(const QString &name) const { return folder() + QLatin1Char('/') + name; }
+    QString dbPath() const { return path(QStringLiteral("hydb.mdb")); }
+
+    // Creates hydb.mdb in the program folder with the first-run code and opens cnMain on it
+    // in local mode (strDbType, strDataPath and strDataFile set as start-up sets them).
+    Connection &openNewDatabase();
+
+    ScriptedMessageService messages;
+    ScriptedDialogService dialogs;
+    TestShell shell;
+
+private:
+    QTemporaryDir m_dir;
+};
