@@ -1,0 +1,7 @@
+// The main-window commands of this subsystem.
+#pragma once
+
+class form_main;
+
+// Binds this subsystem's menu items of the main window to the windows and routines they run.
+void registerDictionaryCommands(form_main &mainWindow);
