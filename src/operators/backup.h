@@ -1,0 +1,34 @@
+// Modulback: the data backup, a consistent copy of the local database file beside it.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class Connection;
+
+namespace Modulback {
+
+// The backup file for the hour of now: dataPath + "/data" + year + month + day + hour + ".bak",
+// each number in decimal without leading zeros (2005-03-07 09h gives data2005379.bak).
+QString BackupTargetName(const QString &dataPath, const QDateTime &now);
+
+enum class CopyResult {
+    Done,            // the target holds a complete, consistent copy
+    TargetNotReady,  // the target folder is missing or cannot be written (the old "disk not ready")
+    Failed,          // anything else: no SQLite source, a read error, ...
+};
+
+// Copies the open SQLite database of source into a new file at targetPath through SQLite's online
+// backup, pagesPerStep pages at a time (-1: all at once). Writes made to the source between steps
+// restart or update the copy, so the result is always one committed state of the source. The copy
+// is made beside the target and renamed over it only when complete, so a target of the same name is
+// replaced whole and a failed copy leaves it untouched. afterStep, when set, runs after every step.
+CopyResult CopyDatabase(Connection &source, const QString &targetPath, int pagesPerStep = -1,
+                        const std::function<void()> &afterStep = {}, QString *errorText = nullptr);
+
+// The menu command "&4.数据备份": copies cnMain's database to BackupTargetName(strDataPath, now),
+// asking to retry while the target is not ready; other failures and server mode end quietly.
+void Backup();
+
+} // namespace Modulback
