@@ -1,0 +1,91 @@
+// Tests of the database settings window: refusals, storing the four values, cancelling.
+#include "support/test_env.h"
+
+#include "app/program_state.h"
+#include "operators/database_settings_window.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QString stored(const QString &key) { return GetSetting(kAppTitle, QStringLiteral("main"), key, QStringLiteral("<none>")); }
+
+void type(QDialog *dialog, const QString &box, const QString &text)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(box);
+    QVERIFY2(edit, qPrintable(box));
+    edit->setText(text);
+}
+
+void click(QDialog *dialog, const QString &button)
+{
+    auto *b = dialog->findChild<QPushButton *>(button);
+    QVERIFY2(b, qPrintable(button));
+    b->click();
+}
+
+} // namespace
+
+class TestDatabaseSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void refusesMissingServerOrDatabase()
+    {
+        TestEnv env;
+        SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("old"));
+        sysset window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("系统设置"));
+        // The stored values are not shown.
+        for (const char *box : {"server", "database", "username", "password"})
+            QVERIFY(window.findChild<QLineEdit *>(QLatin1String(box))->text().isEmpty());
+        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("server"))->accessibleName(), QStringLiteral("请输入服务器名称："));
+
+        int shownResult = -1;
+        env.dialogs.steps << [&](QDialog *d) {
+            type(d, QStringLiteral("database"), QStringLiteral("gym"));
+            click(d, QStringLiteral("Command1"));  // no server
+            type(d, QStringLiteral("server"), QStringLiteral("srv01"));
+            type(d, QStringLiteral("database"), QString());
+            click(d, QStringLiteral("Command1"));  // no database
+            shownResult = d->isVisible();
+            click(d, QStringLiteral("Command2"));
+        };
+        const int result = ShowModal(&window);
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(shownResult, 1);
+        QCOMPARE(env.messages.records.size(), 2);
+        for (const auto &r : env.messages.records) {
+            QCOMPARE(r.text, QStringLiteral("服务器名称与数据库名称都不能为空！"));
+            QCOMPARE(r.title, QStringLiteral("提示"));
+            QCOMPARE(r.flags, 48);
+        }
+        QCOMPARE(stored(QStringLiteral("server")), QStringLiteral("old"));
+        QCOMPARE(stored(QStringLiteral("database")), QStringLiteral("<none>"));
+        QCOMPARE(env.shell.endRequests, 0);
+    }
+
+    void savingStoresValuesAndEndsProgram()
+    {
+        TestEnv env;
+        sysset window;
+        env.dialogs.steps << [](QDialog *d) {
+            type(d, QStringLiteral("server"), QStringLiteral(" srv01\\SQL "));
+            type(d, QStringLiteral("database"), QStringLiteral("hydb"));
+            type(d, QStringLiteral("password"), QStringLiteral("p;w'd"));
+            click(d, QStringLiteral("Command1"));
+        };
+        QCOMPARE(ShowModal(&window), int(QDialog::Accepted));
+        QVERIFY(env.messages.records.isEmpty());
+        // Stored as typed; user name and password may be empty.
+        QCOMPARE(stored(QStringLiteral("server")), QStringLiteral(" srv01\\SQL "));
+        QCOMPARE(stored(QStringLiteral("database")), QStringLiteral("hydb"));
+        QCOMPARE(stored(QStringLiteral("username")), QString());
+        QCOMPARE(stored(QStringLiteral("password")), QStringLiteral("p;w'd"));
+        QCOMPARE(env.shell.endRequests, 1);
+    }
+};
+
+QTEST_MAIN(TestDatabaseSettings)
+#include "tst_database_settings.moc"
