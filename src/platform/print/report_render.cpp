@@ -1,0 +1,154 @@
+// Rendering of report pages through QPainter: PDF files, printers and the preview's printer.
+#include "platform/print/print_files.h"
+#include "platform/print/report_document.h"
+#include "platform/shell/shell.h"
+#include "platform/ui/dialog_service.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+int qtAlignment(Rpt::Align align)
+{
+    switch (align) {
+    case Rpt::AlignRight:
+        return Qt::AlignRight;
+    case Rpt::AlignCenter:
+        return Qt::AlignHCenter;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+// Draws one laid-out page on a painter whose unit is the twip.
+void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
+{
+    const std::vector<QFont> &fonts = pager.qfonts();
+    const std::vector<QFontMetricsF> &metrics = pager.metrics();
+    int currentFont = -1;
+    int currentPen = -1;
+    p.setBrush(Qt::NoBrush);
+    for (const PlacedItem &item : page.items) {
+        const bool framed = item.kind == PlacedItem::Line || item.border;
+        if (framed && item.lineWidth != currentPen) {
+            p.setPen(QPen(Qt::black, item.lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            currentPen = item.lineWidth;
+        }
+        if (item.kind == PlacedItem::Line) {
+            p.drawLine(item.line);
+            continue;
+        }
+        if (item.border)
+            p.drawRect(item.rect);
+        if (item.text.isEmpty())
+            continue;
+        if (item.font != currentFont) {
+            p.setFont(fonts[size_t(item.font)]);
+            currentFont = item.font;
+        }
+        // Text wider than its control is cut at the control's edges, as the old reports cut it.
+        const bool overflows = item.textRect.left() < item.rect.left()
+            || item.textRect.left() + item.textRect.width() > item.rect.left() + item.rect.width();
+        if (overflows) {
+            p.save();
+            p.setClipRect(item.rect);
+        }
+        if (item.text.contains(QLatin1Char('\n'))) {
+            p.drawText(QRectF(item.textRect), qtAlignment(item.alignment) | Qt::AlignTop | Qt::TextDontClip, item.text);
+        } else {
+            const qreal baseline = item.textRect.y() + metrics[size_t(item.font)].ascent();
+            p.drawText(QPointF(item.textRect.x(), baseline), item.text);
+        }
+        if (overflows)
+            p.restore();
+    }
+}
+
+// Renders pages [from, to] (0-based) of the report on a paged device that is already set up.
+bool renderPages(const ReportDocument &doc, const ReportPager &pager, QPagedPaintDevice *device, int from, int to)
+{
+    QPainter p;
+    if (!p.begin(device))
+        return false;
+    const qreal scale = device->logicalDpiX() / 1440.0;
+    for (int i = from; i <= to; ++i) {
+        if (i > from && !device->newPage()) {
+            p.end();
+            return false;
+        }
+        p.resetTransform();
+        p.scale(scale, scale);
+        drawPage(p, pager, pager.page(i));
+    }
+    return p.end();
+}
+
+} // namespace
+
+QString ReportDocument::exportPdf(const QString &path) const
+{
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty() || !info.absoluteDir().exists())
+        return QStringLiteral("无法写入文件：") + path;
+    ReportPager pager(*this);
+    QPdfWriter writer(path);
+    writer.setTitle(m_caption);
+    writer.setResolution(1200);
+    writer.setPageLayout(pageLayout());
+    if (!renderPages(*this, pager, &writer, 0, pager.pageCount() - 1))
+        return QStringLiteral("无法写入文件：") + path;
+    return QString();
+}
+
+bool ReportDocument::print(QPrinter *printer) const
+{
+    if (!printer)
+        return false;
+    printer->setFullPage(true);
+    printer->setPageLayout(pageLayout());
+    if (printer->outputFormat() == QPrinter::PdfFormat && printer->outputFileName().isEmpty())
+        printer->setOutputFileName(uniqueFileName(Shell::instance().programFolder(), QStringLiteral("report"), QStringLiteral(".pdf")));
+    if (printer->docName().isEmpty())
+        printer->setDocName(m_caption);
+    ReportPager pager(*this);
+    int from = 0, to = pager.pageCount() - 1;
+    if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
+        from = std::max(0, printer->fromPage() - 1);
+        to = std::min(to, std::max(from, printer->toPage() - 1));
+        if (from > to)
+            return false;
+    }
+    return renderPages(*this, pager, printer, from, to);
+}
+
+bool ReportDocument::printWithDialog(QWidget *parent) const
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setPageLayout(pageLayout());
+    printer.setDocName(m_caption);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.setMinMax(1, std::max(1, pageCount()));
+    if (ShowModal(&dialog) != QDialog::Accepted)
+        return false;
+    return print(&printer);
+}
+
+QString ReportDocument::printToDefault(const QString &baseName) const
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::defaultPrinter().isNull() || printer.outputFormat() == QPrinter::PdfFormat) {
+        const QString path = uniqueFileName(Shell::instance().programFolder(), baseName, QStringLiteral(".pdf"));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return print(&printer) ? path : QString();
+    }
+    return print(&printer) ? printer.printerName() : QString();
+}

@@ -1,0 +1,263 @@
+// SheetWriter: the sheet description and its .xlsx output through libxlsxwriter.
+#include "platform/print/sheet_writer.h"
+#include "platform/print/print_files.h"
+#include "platform/print/report_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace {
+
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxCols = 16384;
+constexpr int kMaxCellText = 32767;
+constexpr int kMaxHeader = 255;
+
+// Cuts a header part after its last complete code: no lone '&' at the end, no &"font open.
+QList<uint> wholeCodes(const QList<uint> &part)
+{
+    qsizetype i = 0;
+    const qsizetype n = part.size();
+    while (i < n) {
+        if (part.at(i) != '&') {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= n)
+            return part.mid(0, i);
+        if (part.at(i + 1) == '"') {
+            const qsizetype close = part.indexOf('"', i + 2);
+            if (close < 0)
+                return part.mid(0, i);
+            i = close + 1;
+        } else {
+            i += 2;
+        }
+    }
+    return part;
+}
+
+QByteArray utf8Cell(const QString &text)
+{
+    if (text.size() <= kMaxCellText)
+        return text.toUtf8();
+    QString cut = text.left(kMaxCellText);
+    if (cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut.toUtf8();
+}
+
+} // namespace
+
+void SheetWriter::resize(int rows, int columns)
+{
+    m_rows = std::max(0, rows);
+    m_cols = std::max(0, columns);
+    if (m_cells.size() > m_rows)
+        m_cells.resize(m_rows);
+}
+
+void SheetWriter::setCell(int row, int column, const QString &text)
+{
+    if (row < 0 || column < 0)
+        return;
+    if (row >= m_rows)
+        m_rows = row + 1;
+    if (column >= m_cols)
+        m_cols = column + 1;
+    if (m_cells.size() <= row)
+        m_cells.resize(row + 1);
+    QStringList &cells = m_cells[row];
+    if (cells.size() <= column)
+        cells.resize(column + 1);
+    cells[column] = text;
+}
+
+void SheetWriter::setRow(int row, const QStringList &texts)
+{
+    for (int c = 0; c < texts.size(); ++c)
+        setCell(row, c, texts.at(c));
+}
+
+QString SheetWriter::cell(int row, int column) const
+{
+    if (row < 0 || row >= m_cells.size())
+        return QString();
+    return m_cells.at(row).value(column);
+}
+
+void SheetWriter::setColumnWidth(int column, double characters)
+{
+    if (column < 0)
+        return;
+    if (m_widths.size() <= column)
+        m_widths.resize(column + 1, -1);
+    m_widths[column] = characters;
+}
+
+double SheetWriter::columnWidth(int column) const
+{
+    const double w = m_widths.value(column, -1);
+    return w < 0 ? -1 : w;
+}
+
+QString SheetWriter::escapeHeaderText(const QString &text)
+{
+    QString out = text;
+    return out.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString SheetWriter::headerString() const
+{
+    QList<uint> center = m_centerHeader.toUcs4();
+    QList<uint> right = m_rightHeader.toUcs4();
+    auto total = [&] {
+        return (center.isEmpty() ? 0 : 2 + center.size()) + (right.isEmpty() ? 0 : 2 + right.size());
+    };
+    while (total() > kMaxHeader) {
+        QList<uint> &longer = right.size() >= center.size() ? right : center;
+        longer.resize(std::max<qsizetype>(0, longer.size() - (total() - kMaxHeader)));
+        longer = wholeCodes(longer);
+    }
+    QString out;
+    if (!center.isEmpty())
+        out += QStringLiteral("&C") + QString::fromUcs4(reinterpret_cast<const char32_t *>(center.constData()), center.size());
+    if (!right.isEmpty())
+        out += QStringLiteral("&R") + QString::fromUcs4(reinterpret_cast<const char32_t *>(right.constData()), right.size());
+    return out;
+}
+
+int SheetWriter::columnTwips(double characters)
+{
+    if (characters < 0)
+        characters = 8.43;
+    const double pixels = characters <= 1 ? characters * 12 : std::trunc(characters * 7 + 5);
+    return int(std::lround(pixels)) * 15;
+}
+
+QString SheetWriter::writeXlsx(const QString &path) const
+{
+    const QString failed = QStringLiteral("无法写入文件“%1”：").arg(QDir::toNativeSeparators(path));
+    if (path.trimmed().isEmpty())
+        return QStringLiteral("没有给出文件名");
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        return failed + QStringLiteral("文件夹不存在");
+    if (info.isDir())
+        return failed + QStringLiteral("这是一个文件夹");
+    if (m_rows + (m_signature.isEmpty() ? 0 : 1) > kMaxRows || m_cols > kMaxCols)
+        return failed + QStringLiteral("行数或列数超过了工作表的上限");
+
+    // Written to a new file beside the target and renamed over it at the end: a failure leaves
+    // neither half a workbook nor a damaged earlier file.
+    const QString tmpPath = uniqueFileName(info.absolutePath(), QStringLiteral(".~") + info.fileName() + QLatin1Char('.'),
+                                           QStringLiteral(".tmp"));
+    const QByteArray fileName = QFile::encodeName(tmpPath);
+    QByteArray tmpDir = QFile::encodeName(QDir::tempPath());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;  // rows go straight to disk: fast and small for big sheets
+    options.tmpdir = tmpDir.data();
+    lxw_workbook *wb = workbook_new_opt(fileName.constData(), &options);
+    if (!wb)
+        return failed + QStringLiteral("无法创建工作簿");
+    lxw_worksheet *ws = workbook_add_worksheet(wb, m_sheetName.isEmpty() ? nullptr : m_sheetName.toUtf8().constData());
+    if (!ws)  // a name the spreadsheet does not allow: the default name
+        ws = workbook_add_worksheet(wb, nullptr);
+    if (!ws) {
+        workbook_close(wb);
+        QFile::remove(tmpPath);
+        return failed + QStringLiteral("无法创建工作表");
+    }
+
+    const QByteArray bodyFont = m_fontName.toUtf8();
+    const QByteArray headFont = (m_headerFont.isEmpty() ? m_fontName : m_headerFont).toUtf8();
+    auto newFormat = [&](bool header, bool border) {
+        lxw_format *f = workbook_add_format(wb);
+        format_set_font_name(f, (header ? headFont : bodyFont).constData());
+        format_set_font_size(f, m_fontSize);
+        if (header && m_headerBold)
+            format_set_bold(f);
+        if (border)
+            format_set_border(f, LXW_BORDER_THIN);
+        return f;
+    };
+    lxw_format *headFmt = newFormat(true, m_borders);
+    lxw_format *bodyFmt = newFormat(false, m_borders);
+    lxw_format *plainFmt = newFormat(false, false);
+    std::map<int, lxw_format *> numberFmts;  // by decimals shown
+    auto numberFormat = [&](int decimals) {
+        auto it = numberFmts.find(decimals);
+        if (it != numberFmts.end())
+            return it->second;
+        lxw_format *f = newFormat(false, m_borders);
+        const QByteArray pattern = decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
+        format_set_num_format(f, pattern.constData());
+        numberFmts.emplace(decimals, f);
+        return f;
+    };
+
+    for (int c = 0; c < m_widths.size() && c < m_cols; ++c)
+        if (m_widths.at(c) >= 0)
+            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), m_widths.at(c), nullptr);
+
+    // Page setup.
+    worksheet_set_paper(ws, 9);  // A4
+    if (m_landscape)
+        worksheet_set_landscape(ws);
+    if (m_fitToWidth)
+        worksheet_fit_to_pages(ws, 1, 0);
+    if (m_repeatHeader && m_rows > 1)
+        worksheet_repeat_rows(ws, 0, 0);
+    const QString header = headerString();
+    if (!header.isEmpty())
+        worksheet_set_header(ws, header.toUtf8().constData());
+
+    // Cells, row after row (constant memory mode takes them in this order only).
+    lxw_error error = LXW_NO_ERROR;
+    for (int r = 0; r < m_rows && error == LXW_NO_ERROR; ++r) {
+        const QStringList empty;
+        const QStringList &cells = r < m_cells.size() ? m_cells.at(r) : empty;
+        lxw_format *fmt = r == 0 ? headFmt : bodyFmt;
+        for (int c = 0; c < m_cols && error == LXW_NO_ERROR; ++c) {
+            const QString text = c < cells.size() ? cells.at(c) : QString();
+            if (text.isEmpty()) {
+                if (m_borders)
+                    error = worksheet_write_blank(ws, lxw_row_t(r), lxw_col_t(c), fmt);
+                continue;
+            }
+            double value = 0;
+            int decimals = 0;
+            if (r > 0 && m_numbers && ReportFormat::isPlainNumber(text, &value, &decimals))
+                error = worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), value, numberFormat(decimals));
+            else
+                error = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), utf8Cell(text).constData(), fmt);
+        }
+    }
+    for (int c = 0; c < m_signature.size() && error == LXW_NO_ERROR; ++c)
+        if (!m_signature.at(c).isEmpty())
+            error = worksheet_write_string(ws, lxw_row_t(m_rows), lxw_col_t(c), utf8Cell(m_signature.at(c)).constData(),
+                                           plainFmt);
+
+    const lxw_error closed = workbook_close(wb);  // frees the workbook in every case
+    if (error == LXW_NO_ERROR)
+        error = closed;
+    if (error != LXW_NO_ERROR) {
+        QFile::remove(tmpPath);
+        return failed + QString::fromUtf8(lxw_strerror(error));
+    }
+    if (std::rename(fileName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(tmpPath);
+        return failed + reason;
+    }
+    return QString();
+}

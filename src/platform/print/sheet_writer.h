@@ -1,0 +1,110 @@
+// SheetWriter: one worksheet described as cells, header row, borders, widths, page headers and a
+// signature line; written as a real .xlsx, or printed, previewed and saved as PDF as the same sheet.
+#pragma once
+
+#include "platform/print/report_document.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+class QWidget;
+class ReportPreview;
+
+class SheetWriter {
+public:
+    SheetWriter() = default;
+    SheetWriter(int rows, int columns) { resize(rows, columns); }
+
+    // The table: rows × columns of cell texts; row 0 is the header row. Cells beyond the size are
+    // ignored on writing, cells never set are empty.
+    void resize(int rows, int columns);
+    int rowCount() const { return m_rows; }
+    int columnCount() const { return m_cols; }
+    void setCell(int row, int column, const QString &text);
+    void setRow(int row, const QStringList &texts);
+    QString cell(int row, int column) const;
+
+    // Body cells whose text is a plain number (ReportFormat::isPlainNumber) are written as numbers,
+    // with as many decimals shown as the text has. Off: every cell is text.
+    void setNumbersAsNumbers(bool on) { m_numbers = on; }
+    bool numbersAsNumbers() const { return m_numbers; }
+
+    // Fonts: the body font, and the header row (row 0) in bold with its own font ("黑体").
+    void setFont(const QString &family, double size) { m_fontName = family, m_fontSize = size; }
+    void setHeaderFont(const QString &family, bool bold = true) { m_headerFont = family, m_headerBold = bold; }
+    QString fontName() const { return m_fontName; }
+    double fontSize() const { return m_fontSize; }
+    QString headerFont() const { return m_headerFont; }
+    bool headerBold() const { return m_headerBold; }
+
+    // Thin continuous borders on every cell of rows 0 … rows−1, columns 0 … columns−1.
+    void setBorders(bool on) { m_borders = on; }
+    bool borders() const { return m_borders; }
+
+    // Column width in characters of the standard font; negative: the default width.
+    void setColumnWidth(int column, double characters);
+    double columnWidth(int column) const;  // -1 when not set
+
+    // Page headers in the spreadsheet's header codes (&"font,style", &14, &P, &N, &D, &&, …).
+    // A literal '&' in a title must be doubled: escapeHeaderText does that.
+    void setCenterHeader(const QString &codes) { m_centerHeader = codes; }
+    void setRightHeader(const QString &codes) { m_rightHeader = codes; }
+    QString centerHeader() const { return m_centerHeader; }
+    QString rightHeader() const { return m_rightHeader; }
+    static QString escapeHeaderText(const QString &text);
+    // "&C" + centre + "&R" + right, cut to the 255 characters a page header may hold: the longer
+    // part loses characters from its end, whole characters only and never half a code.
+    QString headerString() const;
+
+    // Texts of the line below the table (one per column, from column A), without borders.
+    void setSignatureLine(const QStringList &cells) { m_signature = cells; }
+    QStringList signatureLine() const { return m_signature; }
+
+    void setSheetName(const QString &name) { m_sheetName = name; }
+    void setLandscape(bool on) { m_landscape = on; }
+    bool landscape() const { return m_landscape; }
+    void setFitToWidth(bool on) { m_fitToWidth = on; }  // all columns on one page width
+    bool fitToWidth() const { return m_fitToWidth; }
+    void setRepeatHeaderRow(bool on) { m_repeatHeader = on; }  // the header row on every printed page
+    bool repeatHeaderRow() const { return m_repeatHeader; }
+
+    // Writes the workbook (one sheet). Returns the empty text on success, else what went wrong;
+    // an existing file at path is replaced.
+    QString writeXlsx(const QString &path) const;
+
+    // The same sheet as a report: header codes as page header texts, the header row, the cells
+    // with borders and widths, the signature line below the last row, paper and orientation.
+    ReportDocument toReport() const;
+    QString exportPdf(const QString &path) const { return toReport().exportPdf(path); }
+    bool print(QPrinter *printer) const { return toReport().print(printer); }
+    // No dialog; with no printer installed, a new PDF beside the program (baseName + n + ".pdf").
+    // Returns the printer name or the PDF's path, empty when printing failed.
+    QString printToDefault(const QString &baseName = QStringLiteral("book")) const
+    {
+        return toReport().printToDefault(baseName);
+    }
+    ReportPreview *showPreview(QWidget *parent = nullptr) const { return toReport().showPreview(parent); }
+
+    // Column width in characters to twips, as the spreadsheet draws it (7-pixel digits, 5 pixels
+    // of padding); the default width is 8.43 characters.
+    static int columnTwips(double characters);
+
+private:
+    int m_rows = 0, m_cols = 0;
+    QList<QStringList> m_cells;  // rows of texts, each as long as it needs to be
+    QList<double> m_widths;
+    bool m_numbers = false;
+    QString m_fontName = QStringLiteral("宋体");
+    double m_fontSize = 11;
+    QString m_headerFont = QStringLiteral("黑体");
+    bool m_headerBold = true;
+    bool m_borders = true;
+    QString m_centerHeader, m_rightHeader;
+    QStringList m_signature;
+    QString m_sheetName = QStringLiteral("Sheet1");
+    bool m_landscape = false;
+    bool m_fitToWidth = false;
+    bool m_repeatHeader = true;
+};
