@@ -14,25 +14,89 @@ DbError::DbError(int number_, QString description_, QString sql_, QString native
                  .toStdString();
 }
 
+namespace {
+
+bool startsWithAny(const QString &m, std::initializer_list<const char *> texts)
+{
+    for (const char *t : texts)
+        if (m.startsWith(QLatin1String(t)))
+            return true;
+    return false;
+}
+
+bool containsAny(const QString &m, std::initializer_list<const char *> texts)
+{
+    for (const char *t : texts)
+        if (m.contains(QLatin1String(t)))
+            return true;
+    return false;
+}
+
+// The name after "prefix" in a SQLite message ("no such table: rsda" → "rsda").
+QString nameAfter(const QString &message, const QString &prefix)
+{
+    const int at = int(message.indexOf(prefix, 0, Qt::CaseInsensitive));
+    if (at < 0)
+        return {};
+    return message.mid(at + prefix.size()).section(QLatin1Char(' '), 0, 0).trimmed();
+}
+
+} // namespace
+
 int dbErrorNumberForSqlite(int resultCode, const QString &message)
 {
     const int primary = resultCode & 0xff;
     if (primary == SQLITE_CONSTRAINT)
         return DbError::ConstraintRefused;
-    if (primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB || primary == SQLITE_PERM
-        || primary == SQLITE_READONLY || primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-        return DbError::ProviderFailure;
+    if (primary == SQLITE_MISMATCH)
+        return DbError::TypeMismatch;
+    if (primary != SQLITE_ERROR)
+        return DbError::ProviderFailure;  // cannot open, not a database, busy, locked, read-only, I/O ...
     const QString m = message.toLower();
-    if (m.startsWith(QLatin1String("no such table")) || m.startsWith(QLatin1String("no such view"))
-        || m.startsWith(QLatin1String("no such index")))
+    if (startsWithAny(m, {"no such table", "no such view", "no such index", "no such trigger"}))
         return DbError::ObjectNotFound;
     if (m.startsWith(QLatin1String("no such column")) || m.contains(QLatin1String("has no column named")))
         return DbError::UnknownColumn;
-    if (m.contains(QLatin1String("syntax error")) || m.startsWith(QLatin1String("incomplete input"))
-        || m.startsWith(QLatin1String("unrecognized token")) || m.startsWith(QLatin1String("no such function"))
-        || m.startsWith(QLatin1String("wrong number of arguments")))
+    // Faults of the statement itself; the old engine reported them all as errors in the command,
+    // an existing table or column included.
+    if (containsAny(m, {"syntax error", "already exists", "duplicate column", "ambiguous column"})
+        || startsWithAny(m, {"incomplete input", "unrecognized token", "no such function", "wrong number of arguments",
+                             "misuse of", "no such collation", "cannot add a", "near \""})
+        || (m.contains(QLatin1String(" columns but ")) && m.contains(QLatin1String("values were supplied")))
+        || message.startsWith(QStringLiteral("无效的过程调用")))
         return DbError::SyntaxError;
-    if (m.contains(QLatin1String("already exists")) || m.contains(QLatin1String("duplicate column")))
-        return DbError::ConstraintRefused;
     return DbError::ProviderFailure;
+}
+
+QString dbErrorDescriptionForSqlite(int number, const QString &message)
+{
+    const QString m = message.toLower();
+    switch (number) {
+    case DbError::ObjectNotFound: {
+        QString name = nameAfter(message, QStringLiteral(": "));
+        return QStringLiteral("找不到输入表或查询“%1”。").arg(name);
+    }
+    case DbError::UnknownColumn: {
+        QString name = nameAfter(message, QStringLiteral("no such column: "));
+        if (name.isEmpty())
+            name = nameAfter(message, QStringLiteral("has no column named "));
+        return QStringLiteral("找不到字段“%1”。").arg(name);
+    }
+    case DbError::SyntaxError:
+        if (m.contains(QLatin1String("already exists")))
+            return QStringLiteral("对象已存在：%1").arg(message);
+        return QStringLiteral("SQL 语句错误：%1").arg(message);
+    case DbError::ConstraintRefused:
+        if (m.contains(QLatin1String("check constraint")) && m.contains(QLatin1String("length(")))
+            return QStringLiteral("字段太小，不能接受所要添加的数据的数量。试着插入或粘贴较少的数据。");
+        if (m.contains(QLatin1String("unique")) || m.contains(QLatin1String("primary key")))
+            return QStringLiteral("由于将在索引、主关键字或关系中创建重复的值，请求对表的改变没有成功。");
+        if (m.contains(QLatin1String("not null")))
+            return QStringLiteral("字段“%1”不能包含 Null 值。").arg(nameAfter(message, QStringLiteral("not null constraint failed: ")));
+        return QStringLiteral("数据违反了表的约束：%1").arg(message);
+    case DbError::TypeMismatch:
+        return QStringLiteral("表达式中类型不匹配。");
+    default:
+        return message;
+    }
 }

@@ -13,6 +13,7 @@ struct DbError : public std::exception {
     static constexpr int ConstraintRefused = -2147217873;  // duplicate key, over-long text, not null
     static constexpr int LoginRefused = -2147217843;       // login refused
     static constexpr int ProviderFailure = -2147467259;    // cannot open, any other provider failure
+    static constexpr int TypeMismatch = -2147217913;       // a value of the wrong type in an expression
     static constexpr int NoCurrentRecord = 3021;           // BOF or EOF
 
     DbError() = default;
@@ -31,3 +32,5 @@ private:
 
 // Maps a SQLite result code and message to the numbering above.
 int dbErrorNumberForSqlite(int resultCode, const QString &message);
+// What a person is shown for a SQLite failure of that number (Chinese, naming the table or column).
+QString dbErrorDescriptionForSqlite(int number, const QString &message);

@@ -22,10 +22,20 @@ public:
     void setCommandTimeout(int seconds) override { m_timeout = seconds; }
 
     // The ODBC connection string handed to the driver for these values.
+    // The server value "host,port" gives SERVER=host;PORT=port; values holding ';', '{', '}' or edge
+    // blanks are written in braces, a '}' doubled.
     static QString odbcConnectionString(const QString &server, const QString &database, const QString &user,
                                         const QString &password, int timeoutSeconds);
+    // The DRIVER value: the registered FreeTDS driver, or the driver library itself when none is registered.
+    static QString odbcDriver();
+    // The number a failure of the driver gets, from its native error code and message text.
+    static int odbcErrorNumber(const QString &nativeCode, const QString &text);
+    // Seconds the login may take for a command time-out (short: a missing server is reported promptly).
+    static int loginTimeout(int commandTimeoutSeconds);
 
 private:
+    [[noreturn]] void fail(const QString &sql, const class QSqlError &error);
     QString m_connectionName;
     int m_timeout = 50;
+    bool m_open = false;
 };

@@ -118,55 +118,71 @@ void SqliteProvider::fail(int rc, const QString &sql)
 {
     const QString native = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database is closed");
     const int number = dbErrorNumberForSqlite(rc, native);
-    throw DbError(number, native, sql, native);
+    throw DbError(number, dbErrorDescriptionForSqlite(number, native), sql, native);
 }
 
-void SqliteProvider::runPlain(const QString &sql) { run(sql, {}, nullptr); }
+void SqliteProvider::runPlain(const QString &sql) { runTranslated(sql, sql, {}, nullptr); }
 
 int SqliteProvider::run(const QString &sqlText, const QVariantList &params, ResultSet *out)
 {
     if (!m_db)
         throw DbError(DbError::ProviderFailure, QStringLiteral("数据库连接已关闭。"), sqlText);
     const QStringList statements = translateAccessSql(sqlText, [this](const QString &t) { return columns(t); });
+    if (statements.size() == 1)
+        return runTranslated(statements.first(), sqlText, params, out);
+    // One statement of the system's SQL became several: they succeed or fail together.
+    runTranslated(QStringLiteral("savepoint rsgz_translated"), sqlText, {}, nullptr);
+    try {
+        int changed = 0;
+        for (int s = 0; s < statements.size(); ++s)
+            changed += runTranslated(statements.at(s), sqlText, params, s == statements.size() - 1 ? out : nullptr);
+        runTranslated(QStringLiteral("release rsgz_translated"), sqlText, {}, nullptr);
+        return changed;
+    } catch (...) {
+        sqlite3_exec(m_db, "rollback to rsgz_translated; release rsgz_translated", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+int SqliteProvider::runTranslated(const QString &statement, const QString &sqlText, const QVariantList &params,
+                                  ResultSet *out)
+{
     int changed = 0;
-    for (int s = 0; s < statements.size(); ++s) {
-        const bool last = s == statements.size() - 1;
-        const QByteArray utf8 = statements.at(s).toUtf8();
-        const char *tail = utf8.constData();
-        const char *end = tail + utf8.size();
-        while (tail && tail < end) {
-            sqlite3_stmt *st = nullptr;
-            int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &tail);
-            if (rc != SQLITE_OK)
-                fail(rc, sqlText);
-            if (!st)
-                continue;  // blanks or a comment only
-            std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(st, sqlite3_finalize);
-            const int wanted = sqlite3_bind_parameter_count(st);
-            for (int i = 0; i < wanted && i < params.size(); ++i)
-                bindValue(st, i + 1, params.at(i));
-            const int ncol = sqlite3_column_count(st);
-            const bool collect = out && last && ncol > 0;
-            if (collect) {
-                out->columns.clear();
-                out->rows.clear();
-                for (int i = 0; i < ncol; ++i)
-                    out->columns << QString::fromUtf8(sqlite3_column_name(st, i));
-            }
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                if (!collect)
-                    continue;
-                QVariantList row;
-                row.reserve(ncol);
-                for (int i = 0; i < ncol; ++i)
-                    row.append(columnValue(st, i));
-                out->rows.append(std::move(row));
-            }
-            if (rc != SQLITE_DONE)
-                fail(rc, sqlText);
-            if (ncol == 0)
-                changed += sqlite3_changes(m_db);
+    const QByteArray utf8 = statement.toUtf8();
+    const char *tail = utf8.constData();
+    const char *end = tail + utf8.size();
+    while (tail && tail < end) {
+        sqlite3_stmt *st = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &tail);
+        if (rc != SQLITE_OK)
+            fail(rc, sqlText);
+        if (!st)
+            continue;  // blanks or a comment only
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(st, sqlite3_finalize);
+        const int wanted = sqlite3_bind_parameter_count(st);
+        for (int i = 0; i < wanted && i < params.size(); ++i)
+            bindValue(st, i + 1, params.at(i));
+        const int ncol = sqlite3_column_count(st);
+        const bool collect = out && ncol > 0;
+        if (collect) {
+            out->columns.clear();
+            out->rows.clear();
+            for (int i = 0; i < ncol; ++i)
+                out->columns << QString::fromUtf8(sqlite3_column_name(st, i));
         }
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (!collect)
+                continue;
+            QVariantList row;
+            row.reserve(ncol);
+            for (int i = 0; i < ncol; ++i)
+                row.append(columnValue(st, i));
+            out->rows.append(std::move(row));
+        }
+        if (rc != SQLITE_DONE)
+            fail(rc, sqlText);
+        if (ncol == 0)
+            changed += sqlite3_changes(m_db);
     }
     return changed;
 }
@@ -198,7 +214,7 @@ QList<ColumnInfo> SqliteProvider::columns(const QString &table)
     while (sqlite3_step(st) == SQLITE_ROW) {
         ColumnInfo c;
         c.name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        c.declaredType = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+        c.declaredType = accessTypeName(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))));
         c.primaryKey = sqlite3_column_int(st, 2) > 0;
         c.notNull = sqlite3_column_int(st, 3) != 0;
         if (sqlite3_column_type(st, 4) != SQLITE_NULL)

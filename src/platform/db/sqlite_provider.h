@@ -25,6 +25,8 @@ public:
 private:
     // Runs the translated statements; the last one's rows go to out when out is given.
     int run(const QString &sql, const QVariantList &params, ResultSet *out);
+    // Runs one translated statement; sqlText is the system's statement, named in errors.
+    int runTranslated(const QString &statement, const QString &sqlText, const QVariantList &params, ResultSet *out);
     void runPlain(const QString &sql);
     [[noreturn]] void fail(int rc, const QString &sql);
 
