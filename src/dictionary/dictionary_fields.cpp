@@ -1,0 +1,195 @@
+// Dictionary-driven field routines shared by the record editors (Modkrda, ModbtHelp).
+#include "dictionary/dictionary_fields.h"
+
+#include "app/program_state.h"
+#include "app/sql_text.h"
+#include "dictionary/dictionary_codes.h"
+#include "dictionary/dictionary_tables.h"
+#include "platform/db/connection.h"
+#include "platform/db/recordset.h"
+#include "platform/ui/bound_line_edit.h"
+#include "platform/ui/message_service.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QLocale>
+
+QString strUpdateSet;
+
+namespace {
+
+const char *const kDataField = "dataField";
+const char *const kTag = "tag";
+
+bool isNumberText(const QString &value)
+{
+    bool ok = false;
+    QLocale::c().toDouble(value.trimmed(), &ok);
+    return ok;
+}
+
+// Plain year-month-day dates, with "-", "/" or "." and an optional time of day.
+bool isDateText(const QString &value)
+{
+    const QString v = value.trimmed();
+    static const QStringList dateFormats = {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d"),
+                                            QStringLiteral("yyyy.M.d"), QStringLiteral("yyyyMMdd")};
+    static const QStringList timeFormats = {QStringLiteral(" H:m:s"), QStringLiteral(" H:m")};
+    for (const QString &df : dateFormats) {
+        if (QDate::fromString(v, df).isValid())
+            return true;
+        for (const QString &tf : timeFormats)
+            if (QDateTime::fromString(v, df + tf).isValid())
+                return true;
+    }
+    return false;
+}
+
+// Blanks at either end are not counted.
+QString trimBlanks(const QString &s)
+{
+    int b = 0, e = s.size();
+    while (b < e && s.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && s.at(e - 1) == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+
+bool refuse(const QString &caption, const char *message)
+{
+    MsgBox(caption + QString::fromUtf8(message), Msg::vbOKOnly + Msg::vbExclamation);
+    return false;
+}
+
+} // namespace
+
+bool CheckFieldValue(const QString &type, int length, const QString &value, const QString &caption,
+                     const QVariant &nullbj)
+{
+    using DictCodes::TypeRule;
+    const TypeRule rule = DictCodes::typeRule(type);
+    if (rule == TypeRule::NotAccepted)
+        return false;
+    if (value.isEmpty()) {
+        DictRow mark;
+        mark.nullbj = nullbj;
+        return mark.mayBeEmpty() || refuse(caption, " 数据不能为空!");
+    }
+    switch (rule) {
+    case TypeRule::Text:
+        return trimBlanks(value).size() <= length || refuse(caption, " 输入数据超长!");
+    case TypeRule::Number:
+        return isNumberText(value) || refuse(caption, "  请输入数字！");
+    case TypeRule::Date:
+        return isDateText(value) || refuse(caption, " 请输入日期！");
+    case TypeRule::NotAccepted:
+        break;
+    }
+    return false;
+}
+
+bool CheckPersonnelFields(Connection &cn, const QString &code, const QList<FieldBoxValue> &boxes)
+{
+    const QList<DictRow> dict = ModDict::PersonnelDict(cn, code);
+    for (const FieldBoxValue &box : boxes) {
+        const DictRow *row = ModDict::FindByColumn(dict, box.dataField.trimmed());
+        if (!row)
+            continue;  // nothing in the dictionary to check this box against
+        if (!CheckFieldValue(row->colmType, row->colmCd.toInt(), box.text, row->colmName, row->nullbj))
+            return false;
+    }
+    return true;
+}
+
+void BuildUpdateSetList(Connection &cn, const QList<FieldBoxValue> &boxes, const QString &table, qint64 id)
+{
+    QString list;
+    for (const FieldBoxValue &box : boxes) {
+        if (box.text.isEmpty()) {
+            cn.execute(QStringLiteral("update ") + table + QStringLiteral(" set ") + box.dataField +
+                       QStringLiteral("=null where id=") + QString::number(id));
+            continue;
+        }
+        QString v = box.text;
+        if (DictCodes::quotedInUpdate(box.tag))
+            v = QLatin1Char('\'') + SqlQuote(v) + QLatin1Char('\'');
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QLatin1Char('[') + box.dataField + QStringLiteral("]=") + v;
+    }
+    strUpdateSet = list;
+}
+
+QString boxDataField(const QLineEdit *box)
+{
+    if (const auto *bound = qobject_cast<const BoundLineEdit *>(box))
+        return bound->dataField();
+    return box->property(kDataField).toString();
+}
+
+void setBoxDataField(QLineEdit *box, const QString &field)
+{
+    if (auto *bound = qobject_cast<BoundLineEdit *>(box))
+        bound->setDataField(field);
+    else
+        box->setProperty(kDataField, field);
+}
+QString boxTag(const QLineEdit *box) { return box->property(kTag).toString(); }
+void setBoxTag(QLineEdit *box, const QString &tag) { box->setProperty(kTag, tag); }
+
+QList<FieldBoxValue> fieldBoxValues(const QList<QLineEdit *> &boxes)
+{
+    QList<FieldBoxValue> out;
+    out.reserve(boxes.size());
+    for (const QLineEdit *box : boxes)
+        out.append({boxDataField(box), box->text(), boxTag(box)});
+    return out;
+}
+
+void LockFields(const QList<QLineEdit *> &boxes, int count, bool locked)
+{
+    for (int i = 0; i < count && i < boxes.size(); ++i)
+        boxes.at(i)->setReadOnly(locked);
+}
+
+void FillFieldsFromRecord(const QList<QLineEdit *> &boxes, int count, const Recordset &rs)
+{
+    if (!rs.isOpen() || rs.eof() || rs.bof())
+        return;
+    for (int i = 0; i < count && i < boxes.size(); ++i) {
+        const QVariant v = rs.value(boxDataField(boxes.at(i)));
+        boxes.at(i)->setText(v.isNull() ? QString() : v.toString());
+    }
+}
+
+bool CheckPersonnelFields(const QString &code, const QList<QLineEdit *> &boxes)
+{
+    return CheckPersonnelFields(cnMain, code, fieldBoxValues(boxes));
+}
+
+void BuildUpdateSetList(const QList<QLineEdit *> &boxes, int count, const QString &table, qint64 id)
+{
+    BuildUpdateSetList(cnMain, fieldBoxValues(boxes.mid(0, count)), table, id);
+}
+
+std::optional<QList<GridColumnCaption>> GridCaptionsFor(Connection &cn, const QString &code,
+                                                       const QStringList &fields)
+{
+    const QList<DictRow> dict = ModDict::ReadDictRows(cn, ModDict::WageDictCaptionsSql(code));
+    if (dict.isEmpty())
+        return std::nullopt;
+    QList<GridColumnCaption> out;
+    out.reserve(fields.size());
+    for (const QString &field : fields) {
+        GridColumnCaption c;
+        if (const DictRow *row = ModDict::FindByColumn(dict, field.trimmed().toLower())) {
+            c.found = true;
+            c.caption = row->colmName;
+            c.width = row->gridWidthTwips();
+        }
+        out.append(c);
+    }
+    return out;
+}

@@ -1,0 +1,71 @@
+// Dictionary-driven field routines shared by the record editors (Modkrda, ModbtHelp): locking,
+// filling from a record, checking input against the dictionary, update lists and grid captions.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+
+class Connection;
+class QLineEdit;
+class Recordset;
+
+// What the routines need of one input box: the column it edits, its text and its tag (the type code).
+struct FieldBoxValue {
+    QString dataField;
+    QString text;
+    QString tag;
+};
+
+// ---- Modkrda ----
+
+// The column list of the last BuildUpdateSetList ("[f1]='A01',[T1]=1200"); empty before the first call.
+extern QString strUpdateSet;
+
+// Checks one value against its dictionary row (type code, length, caption, nullbj). Shows the
+// field's message (OK, exclamation icon) and answers false when it is not acceptable; an unknown
+// type code ("MON", "BFL", "DATATEIM", ...) is refused without a message.
+bool CheckFieldValue(const QString &type, int length, const QString &value, const QString &caption,
+                     const QVariant &nullbj);
+
+// Checks the boxes in order against the personnel dictionary (dh_codedict) of table code `code`;
+// stops at the first refusal, so at most one message is shown. A box whose column has no
+// dictionary row has nothing to be checked against and passes.
+bool CheckPersonnelFields(Connection &cn, const QString &code, const QList<FieldBoxValue> &boxes);
+
+// Builds strUpdateSet from the non-empty boxes (text types and dates quoted, quotes doubled;
+// other types bare) and sets each empty box's column to Null on row `id` at once, one statement
+// per box. Callers that go on to write the update run both in one transaction.
+void BuildUpdateSetList(Connection &cn, const QList<FieldBoxValue> &boxes, const QString &table, qint64 id);
+
+// Widget forms used by the editors: each box carries its column (a BoundLineEdit's data field, else
+// the "dataField" property) and its type code in the "tag" property.
+QString boxDataField(const QLineEdit *box);
+void setBoxDataField(QLineEdit *box, const QString &field);
+QString boxTag(const QLineEdit *box);
+void setBoxTag(QLineEdit *box, const QString &tag);
+QList<FieldBoxValue> fieldBoxValues(const QList<QLineEdit *> &boxes);
+
+// Sets every box read-only (locked) or editable.
+void LockFields(const QList<QLineEdit *> &boxes, int count, bool locked);
+// Copies the current row of rs into the boxes (Null gives ""); at BOF or EOF nothing changes.
+void FillFieldsFromRecord(const QList<QLineEdit *> &boxes, int count, const Recordset &rs);
+bool CheckPersonnelFields(const QString &code, const QList<QLineEdit *> &boxes);  // on cnMain
+void BuildUpdateSetList(const QList<QLineEdit *> &boxes, int count, const QString &table, qint64 id);  // on cnMain
+
+// ---- ModbtHelp ----
+
+// Caption and width (twips) of one grid column; width 0 hides it.
+struct GridColumnCaption {
+    bool found = false;  // the column's field has a dictionary row
+    QString caption;
+    int width = 0;
+};
+
+// The captions and widths the wage dictionary (rs_codedict) gives grid columns bound to `fields`:
+// colm_name and colm_width × 100 twips (1400 when Null); a field without a row gets width 0.
+// Empty when the dictionary has no row for `code` (the grid is then left as it is).
+std::optional<QList<GridColumnCaption>> GridCaptionsFor(Connection &cn, const QString &code,
+                                                       const QStringList &fields);
