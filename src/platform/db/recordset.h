@@ -4,6 +4,7 @@
 #include "platform/db/connection.h"
 
 #include <QObject>
+#include <memory>
 
 class Recordset : public QObject {
     Q_OBJECT
@@ -11,24 +12,35 @@ public:
     enum CursorType { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
     enum LockType { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
     enum EditMode { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+    // What AbsolutePosition gives when the cursor is on no row.
+    enum Position { adPosBOF = -1, adPosUnknown = -2, adPosEOF = -3 };
+
+    // Numbers of the recordset's own failures (the old data-access layer's numbers).
+    static constexpr int ErrInvalidArgument = 3001;  // bad criterion, position out of range
+    static constexpr int ErrItemNotFound = 3265;     // no field of that name or index
+    static constexpr int ErrObjectClosed = 3704;     // the recordset is not open
 
     explicit Recordset(QObject *parent = nullptr);
     ~Recordset() override;
 
     // Runs the query and keeps all its rows; the cursor is on the first row (or BOF and EOF when empty).
+    // Opening an open recordset closes it first.
     void Open(const QString &sql, Connection &cn, int cursorType = adOpenStatic, int lockType = adLockReadOnly);
-    void Close();
+    void Close();  // a pending edit or new row is dropped
     bool isOpen() const;
     void Requery();  // runs the same query again; the cursor goes to the first row
 
     bool bof() const;  // before the first row (also when empty)
     bool eof() const;  // after the last row (also when empty)
     int RecordCount() const;
-    int AbsolutePosition() const;  // 1-based; -1 (BOF) / -3 (EOF) as the old recordsets gave
+    int AbsolutePosition() const;  // 1-based; adPosBOF (-1) / adPosEOF (-3); adPosUnknown just after Delete
     void setAbsolutePosition(int position);
     int currentRow() const;        // 0-based row index, -1 when on no row
 
-    // Moves; moving past BOF or EOF raises DbError 3021.
+    // Moves; moving past BOF or EOF raises DbError 3021. A pending edit or new row is written
+    // first (as the old recordsets did on leaving a row); if that fails the cursor stays.
+    // After Delete the cursor stands where the deleted row was: MoveNext goes to the row that
+    // followed it, MovePrevious to the row before it.
     void MoveFirst();
     void MoveLast();
     void MoveNext();
@@ -41,23 +53,31 @@ public:
     // Fields of the current row, by name (case-insensitive) or index; no current row raises 3021.
     int fieldCount() const;
     QString fieldName(int index) const;
-    int fieldIndex(const QString &name) const;  // -1 when there is no such field
+    QStringList fieldNames() const;
+    int fieldIndex(const QString &name) const;  // -1 when there is no such field; [brackets] allowed
     QVariant value(const QString &field) const;
     QVariant value(int index) const;
     void setValue(const QString &field, const QVariant &v);  // starts an edit of the current row
+    void setValue(int index, const QVariant &v);
 
     // Any row without moving the cursor (for grids).
     QVariant valueAt(int row, int column) const;
-    void setValueAt(int row, int column, const QVariant &v);  // writes through at once (a grid edit)
+    // Writes through at once (a grid edit); on the row of a pending edit or new row it joins that edit.
+    void setValueAt(int row, int column, const QVariant &v);
 
     void AddNew();        // a new row at the end becomes current, in adEditAdd
     void Update();        // writes the pending edit or new row back to the base table
     void CancelUpdate();  // drops the pending edit or new row
     void Delete();        // deletes the current row from the base table and the snapshot
     int EditMode() const;
+    bool isDirty(int column) const;  // the column was set in the pending edit or new row
 
     QString source() const;     // the SQL text it was opened with
     QString baseTable() const;  // the single table of the query, empty when not updatable
+    QString keyField() const;   // the column rows are written back by (may be SQLite's hidden rowid)
+    bool canUpdate() const;     // updatable query and a lock type that allows writing
+    int lockType() const;
+    int cursorType() const;
     Connection *activeConnection() const;
 
 signals:
@@ -68,6 +88,17 @@ signals:
     void rowRemoved(int row);         // a row was deleted or a pending new row cancelled
 
 private:
+    void requireOpen() const;
+    void requireCurrent() const;
+    void requireWritable() const;
+    void commitPending();
+    void setCursor(int row);
+    void fetch();
+    void writeEdit();
+    void writeNew();
+    void rereadRow(int row, const QString &whereColumn, const QVariant &whereValue);
+    int columnOrThrow(const QString &field) const;
+
     struct Private;
     std::unique_ptr<Private> d;
 };
