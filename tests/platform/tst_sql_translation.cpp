@@ -59,6 +59,7 @@ void TestSqlTranslation::translates_data()
     same("into inside string", "select * from t where x='select a into b from c'");
     same("into in a comment", "select f1 from rsda -- into x\n where id=1");
     same("delete", "delete    from czyrz where last_time is not null");
+    same("semicolon and left( in strings", "update t set a='x;y', b='left(1)' where c=\"right(\"");
     same("create index", "create index ix_f1 on rsda(f1)");
     same("alter add int", "alter table mytable add COLUMN xh int");
     same("month list", "select  f0 as ye from rsgz group by f0 order by f0");

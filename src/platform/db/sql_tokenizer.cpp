@@ -4,7 +4,6 @@
 #include "platform/db/sql_translation.h"
 
 #include <QDate>
-#include <QRegularExpression>
 
 namespace sqltok {
 
@@ -200,7 +199,9 @@ QString accessDateLiteralText(const QString &inner)
     }
     int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0;
     if (!datePart.isEmpty()) {
-        const QStringList f = datePart.split(QRegularExpression(QStringLiteral("[-/.]")));
+        QString separated = datePart;
+        separated.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char('.'), QLatin1Char('-'));
+        const QStringList f = separated.split(QLatin1Char('-'));
         if (f.size() != 3)
             return {};
         bool ok1, ok2, ok3;

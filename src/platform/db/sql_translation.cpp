@@ -82,6 +82,7 @@ QList<QPair<int, int>> splitAtCommas(const Toks &toks, int from, int to)
 Toks tokenize(const QString &sql)
 {
     Toks toks;
+    toks.reserve(sql.size() / 3 + 4);
     const QChar *s = sql.constData();
     const int n = int(sql.size());
     for (int pos = 0; pos < n;) {
@@ -92,9 +93,49 @@ Toks tokenize(const QString &sql)
     return toks;
 }
 
+bool endsWithWord(const QChar *s, int end, const char *word)
+{
+    const int len = int(qstrlen(word));
+    return end >= len && sqltok::equalsWord(s + end - len, len, word);
+}
+
+// A scan over the raw characters that rules out most statements at once: those with no '#', '&'
+// or ';', no "into" in a select, no left( or right(, and not starting with create or alter.
+bool mayNeedTranslation(const QString &sql)
+{
+    const QChar *s = sql.constData();
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n && s[i].isSpace())
+        ++i;
+    const int w = i;
+    while (i < n && s[i].unicode() < 128 && s[i].isLetter())
+        ++i;
+    if (sqltok::equalsWord(s + w, i - w, "create") || sqltok::equalsWord(s + w, i - w, "alter"))
+        return true;
+    const bool select = sqltok::equalsWord(s + w, i - w, "select");
+    for (; i < n; ++i) {
+        const ushort u = s[i].unicode();
+        if (u == '#' || u == '&' || u == ';')
+            return true;
+        if (u == '(') {
+            int j = i;
+            while (j > 0 && s[j - 1].isSpace())
+                --j;
+            if (endsWithWord(s, j, "left") || endsWithWord(s, j, "right"))
+                return true;
+        } else if (select && (u == 'o' || u == 'O') && endsWithWord(s, i + 1, "into")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Cheap first look: does anything in the text need rewriting at all?
 bool needsTranslation(const QString &sql)
 {
+    if (!mayNeedTranslation(sql))
+        return false;
     const QChar *s = sql.constData();
     const int n = int(sql.size());
     enum { None, Select, Other } first = None;
