@@ -1,0 +1,30 @@
+// ModJgupdate: creation of the tables the system makes itself on first use.
+#pragma once
+
+#include <QStringList>
+
+class Connection;
+
+namespace ModJgupdate {
+
+// Creates mytable, the personnel table rsda and the default personnel dictionary and print rows
+// on cnMain. What already exists is left as it is; only what is missing is created, and the whole
+// step is one transaction.
+void CreatePersonnelTables();
+void CreatePersonnelTables(Connection &cn);
+
+// The default dh_codedict and pr_codedict inserts, in the order they are executed.
+QStringList DefaultPersonnelDictInserts();
+QStringList DefaultPersonnelPrintInserts();
+
+// Creates rs_codedict, the wage table rsgz (with its month index) and the catalogue row of "rsgz"
+// where they are missing; mytable and rsda are created first when they are missing. One transaction.
+void CreateWageTables(Connection &cn);
+
+// The 43 default wage item inserts of rs_codedict, in order.
+QStringList DefaultWageItemInserts();
+// Writes the 43 default rows and fills the Null nullbj marks, when rs_codedict holds no "rsgz" row.
+// Returns whether it wrote them. One transaction.
+bool WriteDefaultWageItems(Connection &cn);
+
+} // namespace ModJgupdate
