@@ -1,0 +1,120 @@
+// Tests of month generation: from the personnel table, by copying a month, for one employee.
+#include "payroll/payroll_fixture.h"
+#include "payroll/wage_months.h"
+#include "support/test_env.h"
+
+#include <QTest>
+
+using namespace PayrollFixture;
+
+class TestMonthGeneration : public QObject {
+    Q_OBJECT
+private slots:
+    void generateFromPersonnel();
+    void copyReplacesTheTargetMonth();
+    void copyThatFailsKeepsTheOldRows();
+    void oneEmployee();
+};
+
+void TestMonthGeneration::generateFromPersonnel()
+{
+    TestEnv env;
+    Connection &cn = openPayrollDatabase(env);
+    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 2500.5);
+    addPerson(cn, QStringLiteral("001"), QStringLiteral("O'Brien"), 3000);
+    QVERIFY(ModGzsc::MonthList(cn).isEmpty());
+    QVERIFY(ModGzsc::YeCheck(cn, QStringLiteral("200504")));
+
+    QCOMPARE(ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504")), 2);
+    QCOMPARE(ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral(" 2005'4 ")), 2);  // stored as typed
+    QVERIFY(!ModGzsc::YeCheck(cn, QStringLiteral("200504")));
+    QVERIFY(!ModGzsc::YeCheck(cn, QStringLiteral(" 2005'4 ")));
+    QVERIFY(ModGzsc::YeCheck(cn, QStringLiteral("2005'4")));
+    QCOMPARE(ModGzsc::MonthList(cn), (QStringList{" 2005'4 ", "200504"}));
+
+    QCOMPARE(wage(cn, QStringLiteral("200504"), QStringLiteral("002"), QStringLiteral("t1")), 2500.5);
+    QCOMPARE(scalar(cn, QStringLiteral("select f2 from rsgz where f0 = '200504' and f1 = '001'")).toString(),
+             QStringLiteral("O'Brien"));
+    QCOMPARE(scalar(cn, QStringLiteral("select sum(t2+t20+t40) from rsgz")).toDouble(), 0.0);
+    QVERIFY(!ModGzsc::YeXmCheck(cn, QStringLiteral("200504"), QStringLiteral("O'Brien")));
+    QVERIFY(ModGzsc::YeXmCheck(cn, QStringLiteral("200504"), QStringLiteral("王五")));
+    QCOMPARE(ModGzsc::EmployeeNames(cn), (QStringList{"O'Brien", "李四"}));  // by number
+}
+
+void TestMonthGeneration::copyReplacesTheTargetMonth()
+{
+    TestEnv env;
+    Connection &cn = openPayrollDatabase(env);
+    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
+    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 2500);
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504"));
+    QString set;
+    for (int n = 1; n <= 40; ++n)
+        set += QStringLiteral("%1t%2 = %2 + id * 100").arg(n > 1 ? "," : "").arg(n);
+    cn.execute(QStringLiteral("update rsgz set ") + set);
+    // The target month has a different employee set, which the copy replaces.
+    addPerson(cn, QStringLiteral("003"), QStringLiteral("王五"), 1000);
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200505"));
+    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 3);
+
+    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("200504")), 2);
+    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 2);
+    for (const QString &number : {QStringLiteral("001"), QStringLiteral("002")})
+        for (int n = 1; n <= 40; ++n) {
+            const QString col = QStringLiteral("t%1").arg(n);
+            QCOMPARE(wage(cn, QStringLiteral("200505"), number, col), wage(cn, QStringLiteral("200504"), number, col));
+        }
+    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("002"), QStringLiteral("t40")), 240.0);
+
+    // Onto itself: refused, nothing changes.
+    const QString before = monthDump(cn, QStringLiteral("200504"));
+    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200504"), QStringLiteral("200504")), -1);
+    QCOMPARE(monthDump(cn, QStringLiteral("200504")), before);
+    // From a month without rows: the target is emptied and nothing is inserted.
+    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("199901")), 0);
+    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 0);
+}
+
+void TestMonthGeneration::copyThatFailsKeepsTheOldRows()
+{
+    TestEnv env;
+    Connection &cn = openPayrollDatabase(env);
+    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504"));
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200505"));
+    cn.execute(QStringLiteral("update rsgz set t2 = 77 where f0 = '200505'"));
+    const QString before = monthDump(cn, QStringLiteral("200505"));
+    // The database refuses the copied rows; the delete before them must not remain.
+    cn.execute(QStringLiteral("create trigger refuse before insert on rsgz when new.f0 = '200505' "
+                              "begin select raise(abort, 'refused'); end"));
+    QVERIFY_THROWS_EXCEPTION(DbError, ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("200504")));
+    QCOMPARE(monthDump(cn, QStringLiteral("200505")), before);
+    QVERIFY_THROWS_EXCEPTION(DbError, ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")));
+    QCOMPARE(monthDump(cn, QStringLiteral("200505")), before);
+    QCOMPARE(cn.transactionDepth(), 0);
+}
+
+void TestMonthGeneration::oneEmployee()
+{
+    TestEnv env;
+    Connection &cn = openPayrollDatabase(env);
+    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
+    addPerson(cn, QStringLiteral("002"), QStringLiteral("张三"), 2000);  // two people of one name
+    addPerson(cn, QStringLiteral("003"), QStringLiteral("D'Arcy"), 1500);
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504"));
+
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")), 2);
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral(" 张三 ")), 2);
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")), 2);
+    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 2);
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("D'Arcy")), 1);
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("D'Arcy")), 1);
+    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 3);
+    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("003"), QStringLiteral("t1")), 1500.0);
+    // A name with no personnel row inserts nothing; other months are untouched.
+    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("无此人")), 0);
+    QCOMPARE(monthRows(cn, QStringLiteral("200504")), 3);
+}
+
+QTEST_MAIN(TestMonthGeneration)
+#include "tst_month_generation.moc"
