@@ -1,0 +1,265 @@
+// Tests of the dictionary-driven report: column arithmetic, formats, totals, modes and the PDF text.
+#include "support/test_env.h"
+
+#include "app/program_state.h"
+#include "dictionary/dictionary_tables.h"
+#include "platform/db/recordset.h"
+#include "platform/print/report_preview.h"
+#include "printing/dictionary_report.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// Print dictionary rows of table code "tt": colm_cd, colm_code, colm_type, colm_dq, sum_tag.
+struct Col {
+    int cd;
+    const char *code;
+    const char *type;
+    const char *dq;
+    const char *sum;
+};
+
+void writePrintDict(Connection &cn, const QList<Col> &cols)
+{
+    int xh = 0;
+    for (const Col &c : cols) {
+        xh += 5;
+        cn.execute(QString("insert into PR_codedict (xh,table_code,table_name,colm_code,colm_name,colm_type,colm_cd,"
+                           "can_show,colm_dq,con_type,sum_tag) values (%1,'tt','测试报表','%2','列%2','%3',%4,'1','%5',"
+                           "'TXT','%6')")
+                       .arg(xh)
+                       .arg(c.code, c.type)
+                       .arg(c.cd)
+                       .arg(c.dq, c.sum));
+    }
+}
+
+void makeData(Connection &cn, int rows)
+{
+    cn.execute("create table tt (id integer primary key autoincrement, f1 text, m1 single, p1 single, n1 single)");
+    for (int i = 1; i <= rows; ++i)
+        cn.execute(QString("insert into tt (f1, m1, p1, n1) values ('A%1', %2, 0.25, %1)").arg(i).arg(1234.5 * i));
+}
+
+const ReportControl &ctl(const ReportDocument &doc, const QString &name)
+{
+    const ReportControl *c = doc.control(name);
+    if (!c)
+        qFatal("no control %s", qPrintable(name));
+    return *c;
+}
+
+QList<ReportPreview *> previews()
+{
+    QList<ReportPreview *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<ReportPreview *>(w))
+            out << p;
+    return out;
+}
+
+} // namespace
+
+class TestDictionaryReport : public QObject {
+    Q_OBJECT
+private slots:
+    void columnArithmetic();
+    void dateLabelTitleAndCap();
+    void formatsAlignmentAndTotals();
+    void renderedPdfText();
+    void modesAndEmptyInput();
+};
+
+void TestDictionaryReport::columnArithmetic()
+{
+    ReportDocument doc = ModReport::ReportMod();
+    const int designDateLeft = ctl(doc, "Label200").left;
+    QList<DictRow> rows;
+    for (int cd : {5, 6, 4}) {
+        DictRow r;
+        r.tableName = "标题";
+        r.colmName = QString("列%1").arg(cd);
+        r.colmCode = "f1";
+        r.colmCd = cd;
+        rows << r;
+    }
+    QCOMPARE(ModReport::LayoutColumns(doc, rows), 3);
+    const int lefts[] = {0, 900, 1980}, widths[] = {900, 1080, 720}, rights[] = {900, 1980, 2700};
+    for (int i = 1; i <= 3; ++i) {
+        const ReportControl &cap = ctl(doc, QString("Label%1").arg(i));
+        QCOMPARE(cap.left, lefts[i - 1]);
+        QCOMPARE(cap.width, widths[i - 1]);
+        QVERIFY(cap.visible);
+        QCOMPARE(cap.alignment, Rpt::AlignCenter);
+        QCOMPARE(ctl(doc, QString("Text%1").arg(i)).left, lefts[i - 1]);
+        QCOMPARE(ctl(doc, QString("Text%1").arg(i)).width, widths[i - 1]);
+        for (int base : {35, 4, 67}) {
+            const ReportControl &sep = ctl(doc, QString("Line%1").arg(i + base));
+            QCOMPARE(sep.left, rights[i - 1]);
+            QVERIFY(sep.visible);
+        }
+        QCOMPARE(ctl(doc, QString("Line%1").arg(i + 35)).top, ctl(doc, "Line1").top);
+        QCOMPARE(ctl(doc, QString("Line%1").arg(i + 35)).height, 440);
+        QVERIFY(!ctl(doc, QString("Function%1").arg(i)).visible);  // no sum_tag
+    }
+    for (const char *rule : {"Line1", "Line2", "Line3", "Line66"})
+        QCOMPARE(ctl(doc, rule).width, 2700);
+    QVERIFY(ctl(doc, "Line66").visible);
+    // Controls of unused columns stay hidden.
+    for (const char *unused : {"Label4", "Text4", "Line39", "Line8", "Line71", "Function4"})
+        QVERIFY(!ctl(doc, unused).visible);
+    QCOMPARE(ctl(doc, "Label200").left, designDateLeft);
+    QCOMPARE(ctl(doc, "LabBT").caption, QString("标题"));
+    QCOMPARE(ctl(doc, "LabBT").left, (4 * 1060 - ctl(doc, "LabBT").width) / 2);
+    QCOMPARE(doc.section("section5")->control("Label2000")->caption, QString("合  计"));
+}
+
+void TestDictionaryReport::dateLabelTitleAndCap()
+{
+    auto rowsOf = [](int n, int cd) {
+        QList<DictRow> rows;
+        for (int i = 0; i < n; ++i) {
+            DictRow r;
+            r.colmCode = QString("f%1").arg(i + 1);
+            r.colmCd = cd;
+            rows << r;
+        }
+        return rows;
+    };
+    // Four columns: the date label moves to x − w of the fourth column.
+    ReportDocument four = ModReport::ReportMod();
+    ModReport::LayoutColumns(four, rowsOf(4, 5));
+    QCOMPARE(ctl(four, "Label200").left, 3 * 900 - 900);
+
+    // Two columns: 3 × 1060 is narrower than the title, which stays where it was designed.
+    ReportDocument two = ModReport::ReportMod();
+    const int designTitleLeft = ctl(two, "LabBT").left;
+    QVERIFY(3 * 1060 < ctl(two, "LabBT").width);
+    ModReport::LayoutColumns(two, rowsOf(2, 5));
+    QCOMPARE(ctl(two, "LabBT").left, designTitleLeft);
+
+    // Thirty shown rows: the 19 columns the definition holds are laid out, the rest ignored.
+    TestEnv env;
+    ReportDocument wide = ModReport::ReportMod();
+    QCOMPARE(ModReport::LayoutColumns(wide, rowsOf(30, 3)), 19);
+    QVERIFY(ctl(wide, "Text19").visible);
+    QCOMPARE(ctl(wide, "Text19").left, 18 * 540);
+    QVERIFY(!ctl(wide, "Label20").visible);
+    QVERIFY(!ctl(wide, "Line55").visible);  // separator 20 of the caption row
+    QCOMPARE(ctl(wide, "Line1").width, 19 * 540);
+    QCOMPARE(ctl(wide, "LabBT").left, (20 * 1060 - ctl(wide, "LabBT").width) / 2);
+    QVERIFY(env.messages.records.isEmpty());
+}
+
+void TestDictionaryReport::formatsAlignmentAndTotals()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    makeData(cn, 2);
+    writePrintDict(cn, {{5, "f1", "CHAR", "C", "0"},
+                        {6, "m1", "mon", "L", "1"},
+                        {6, "p1", "BFL", "R", "0"},
+                        {4, "n1", "INT", "X", "1"}});
+    Recordset rs;
+    rs.Open("select * from tt order by id", cn);
+    auto doc = ModReport::BuildDictReport(cn, "tt", std::make_shared<RecordsetSource>(&rs));
+    QVERIFY(doc.has_value());
+
+    QCOMPARE(ctl(*doc, "Text1").alignment, Rpt::AlignCenter);
+    QCOMPARE(ctl(*doc, "Text2").alignment, Rpt::AlignLeft);
+    QCOMPARE(ctl(*doc, "Text2").left, 900 + 50);
+    QCOMPARE(ctl(*doc, "Text2").width, 1080 - 50);
+    QCOMPARE(ctl(*doc, "Text3").alignment, Rpt::AlignRight);
+    QCOMPARE(ctl(*doc, "Text3").left, 1980 - 50);
+    QCOMPARE(ctl(*doc, "Text3").width, 1080 - 50);
+    QCOMPARE(ctl(*doc, "Text4").left, 3060);  // unknown alignment code: position and design alignment kept
+    QCOMPARE(ctl(*doc, "Text4").alignment, ModReport::ReportMod().control("Text4")->alignment);
+    QCOMPARE(ctl(*doc, "Text1").format, QString());
+    QCOMPARE(ctl(*doc, "Text2").format, QString("#####0.00"));
+    QCOMPARE(ctl(*doc, "Text3").format, QString("#####0.00%"));
+    QCOMPARE(ctl(*doc, "Text4").format, QString("#####0.00"));
+    QVERIFY(!ctl(*doc, "Function1").visible && !ctl(*doc, "Function3").visible);
+    QVERIFY(ctl(*doc, "Function2").visible && ctl(*doc, "Function4").visible);
+    QCOMPARE(ctl(*doc, "Function2").left, 900);
+    QCOMPARE(ctl(*doc, "Function4").dataField, QString("n1"));
+
+    // The laid-out page: formatted values, and totals only where sum_tag is "1".
+    const ReportLayout layout = doc->layout();
+    QVERIFY(layout.problems.isEmpty());
+    const ReportPage &page = layout.pages.first();
+    QCOMPARE(page.find("Text2", 0)->text, QString("1234.50"));
+    QCOMPARE(page.find("Text3", 1)->text, QString("25.00%"));
+    QCOMPARE(page.find("Text1", 1)->text, QString("A2"));
+    QCOMPARE(layout.pages.last().find("Function2")->text, QString("3703.50"));
+    QCOMPARE(layout.pages.last().find("Function4")->text, QString("3.00"));
+    QVERIFY(!layout.pages.last().find("Function1"));
+    QVERIFY(layout.pages.last().find("Label2000"));
+}
+
+void TestDictionaryReport::renderedPdfText()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext is not installed");
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    makeData(cn, 3);
+    writePrintDict(cn, {{5, "f1", "CHAR", "C", "0"}, {8, "m1", "MON", "R", "1"}, {8, "p1", "BFL", "C", "0"}});
+    Recordset rs;
+    rs.Open("select * from tt order by id", cn);
+    const QString pdf = env.path("r.pdf");
+    QCOMPARE(ModReport::RenderDictReport(cn, "tt", rs, pdf), QString());
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(p.waitForFinished(20000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char *expected : {"测试报表", "列f1", "列m1", "A3", "1234.50", "3703.50", "25.00%", "7407.00"})
+        QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    QVERIFY(text.contains(QRegularExpression("合\\s+计")));
+
+    const QString png = env.path("r.png");
+    QCOMPARE(ModReport::RenderDictReport(cn, "tt", rs, png), QString());
+    QVERIFY(QImage(png).width() > 100);
+}
+
+void TestDictionaryReport::modesAndEmptyInput()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    makeData(cn, 0);
+    Recordset rs;
+    rs.Open("select * from tt", cn);
+    // No dictionary rows, then no data: nothing is shown.
+    QVERIFY(!DictReport("tt", rs, "v"));
+    writePrintDict(cn, {{5, "f1", "CHAR", "C", "0"}});
+    QVERIFY(!DictReport("tt", rs, "v"));
+    QVERIFY(previews().isEmpty());
+
+    cn.execute("insert into tt (f1) values ('A1')");
+    rs.Requery();
+    QVERIFY(DictReport("tt", rs, "v"));
+    QVERIFY(DictReport("tt", rs, "V"));
+    const QList<ReportPreview *> shown = previews();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(shown.first()->isVisible());
+    QCOMPARE(shown.first()->windowTitle(), QString("报表打印"));
+    qDeleteAll(shown);
+
+    // Any other mode prints: the print dialog comes first; cancelling it prints nothing.
+    QVERIFY(!DictReport("tt", rs, "p"));
+    QCOMPARE(env.dialogs.shown.size(), 1);
+    QVERIFY(previews().isEmpty());
+
+    // A database error is shown with its description and number, then the report gives up.
+    cn.execute("drop table PR_codedict");
+    QVERIFY(!DictReport("tt", rs, "v"));
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records.first().text.endsWith(QString::number(DbError::ObjectNotFound)));
+    QCOMPARE(env.messages.records.first().flags, 0);
+}
+
+QTEST_MAIN(TestDictionaryReport)
+#include "tst_dictionary_report.moc"
