@@ -1,15 +1,77 @@
 // First run: the base schema of a new local database.
 #include "app/first_run.h"
 
+#include "app/permissions.h"
 #include "platform/db/connection.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 
-void CreateBaseSchema(Connection &cn) { (void)cn; }
+namespace {
+
+// Tables the program expects to find in every database; the tables it creates itself on first use
+// (mytable, rsda, rs_codedict, rsgz) are not among them.
+const char *const kBaseTables[] = {
+    // Operators; "system" is built in and hidden from operator management (sys_tag 1).
+    "create table czyzd (czy_no integer primary key autoincrement, czy_name text, czy_pass text, "
+    "zwlx text, sys_tag integer)",
+    // Permission names per operator.
+    "create table czy ([name] text, czy_id integer, nr text)",
+    // Job types offered when an operator is added.
+    "create table zwlx (zwlx text, zwlxbm text)",
+    // Operator activity log; the start time is filled in by the database, as local time text.
+    "create table czyrz (tag integer primary key autoincrement, czyname text, czyxm text, "
+    "init_time datetime default (strftime('%Y-%m-%d %H:%M:%S','now','localtime')), last_time datetime)",
+    // Personnel field dictionary; can_show is text so that a number 1 written into it reads back "1".
+    "create table dh_codedict (id_no integer primary key autoincrement, xh integer, table_code text, "
+    "table_name text, colm_code text, colm_name text, colm_type text, colm_cd integer, can_show text, "
+    "nullbj text, colm_width integer, memo text)",
+    // Print dictionary.
+    "create table PR_codedict (id_no integer primary key autoincrement, xh integer, table_code text, "
+    "table_name text, colm_code text, colm_name text, colm_type text, colm_cd integer, can_show text, "
+    "colm_dq text, con_type text, sum_tag text)",
+    // Department codes.
+    "create table bmcode (bmcode text unique, name text, cg text, bmsm text, fzr text, dh text, "
+    "point_h text, zzbj boolean, used_tag boolean)",
+    // A table of the suite; only the type of its id is used (new tables copy it as their key).
+    "create table ckv_zc (id integer primary key autoincrement)",
+};
+
+// Job types: name and code. The first one is what operator management preselects.
+const char *const kJobTypes[][2] = {
+    {"操作员", "01"}, {"管理员", "02"}, {"财务", "03"}, {"人事", "04"}, {"前台", "05"},
+};
+
+} // namespace
+
+void CreateBaseSchema(Connection &cn)
+{
+    for (const char *sql : kBaseTables)
+        cn.execute(QString::fromUtf8(sql));
+    for (const auto &job : kJobTypes)
+        cn.execute(QStringLiteral("insert into zwlx (zwlx, zwlxbm) values (?, ?)"),
+                   {QString::fromUtf8(job[0]), QString::fromUtf8(job[1])});
+    cn.execute(QStringLiteral("insert into czyzd (czy_name, czy_pass, zwlx, sys_tag) values ('system', '', ?, 1)"),
+               {QString::fromUtf8(kJobTypes[1][0])});
+    for (const QString &name : kPermissionNames)
+        cn.execute(QStringLiteral("insert into czy ([name], czy_id, nr) values ('system', 1, ?)"), {name});
+}
 
 void CreateDefaultDatabase(const QString &path)
 {
-    Connection cn;
-    cn.openFile(path, true);
-    CreateBaseSchema(cn);
+    if (QFileInfo::exists(path))
+        throw DbError(DbError::ProviderFailure, QStringLiteral("文件“%1”已存在。").arg(path));
+    try {
+        Connection cn;
+        cn.openFile(path, true);
+        Transaction tx(cn);
+        CreateBaseSchema(cn);
+        tx.commit();
+        cn.close();
+    } catch (...) {
+        // A half-made file would be taken for a database at the next start.
+        QFile::remove(path);
+        throw;
+    }
 }

@@ -1,6 +1,7 @@
 // ModmainRSgz: start-up sequence, connection routines, centring, and the common database-error report.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 class QWidget;
@@ -19,6 +20,15 @@ void Main();                     // the start-up sequence
 void OpenAccessConnection();
 void OpenSqlServerConnection();
 void CenterForm(QWidget &form);
+
+// Why the last open routine left cnMain closed, for a person to read ("无法打开数据库文件“…”：…");
+// empty after an open that succeeded. The login window shows it when it still finds cnMain closed,
+// then ends the program.
+QString lastOpenFailure();
+
+// The server open's answer to a failed attempt (messages, settings window, end of program).
+// True when the same connection string is to be tried again.
+bool SqlServerOpenFailed(const DbError &error);
 
 } // namespace ModmainRSgz
 
