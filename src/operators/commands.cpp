@@ -2,5 +2,20 @@
 #include "operators/commands.h"
 
 #include "app/main_window.h"
+#include "app/startup.h"
+#include "operators/backup.h"
+#include "operators/database_settings_window.h"
+#include "operators/login_window.h"
+#include "platform/ui/dialog_service.h"
 
-void registerOperatorCommands(form_main &mainWindow) { (void)mainWindow; }
+void registerOperatorCommands(form_main &mainWindow)
+{
+    ModmainRSgz::StartupHooks &hooks = ModmainRSgz::startupHooks();
+    hooks.showLogin = [] { frmLogin::showLogin(); };
+    hooks.showSysset = [] {
+        sysset window(form_main::instance());
+        ShowModal(&window);
+    };
+    mainWindow.setCommand(QStringLiteral("file3"), [] { frmLogin::showLogin(); });
+    mainWindow.setCommand(QStringLiteral("menu_sys_4"), [] { Modulback::Backup(); });
+}

@@ -1,0 +1,244 @@
+// Tests of the login window and the operator permissions it applies to the main menu.
+#include "support/test_env.h"
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "operators/commands.h"
+#include "platform/db/connection.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QStringList kSixItems = {QStringLiteral("menu_sys_0"), QStringLiteral("menu_sys_1"), QStringLiteral("menu_sys_4"),
+                               QStringLiteral("menu_sys_6"), QStringLiteral("menu_sys_7"), QStringLiteral("menu_sys_9")};
+const QString kWrong = QStringLiteral("口令错误!请重新输入。");
+
+void addOperator(Connection &cn, const QString &name, const QVariant &password, const QStringList &permissions = {})
+{
+    cn.execute(QStringLiteral("insert into czyzd (czy_name, czy_pass, zwlx, sys_tag) values (?, ?, '', 0)"),
+               {name, password});
+    for (const QString &nr : permissions)
+        cn.execute(QStringLiteral("insert into czy ([name], czy_id, nr) values (?, 0, ?)"), {name, nr});
+}
+
+// One attempt as a person makes it: pick the operator, type the password, click 登录.
+void attempt(QDialog *d, const QString &name, const QString &password)
+{
+    auto *combo = d->findChild<QComboBox *>(QStringLiteral("combname"));
+    QVERIFY(combo);
+    const int index = combo->findText(name, Qt::MatchExactly);
+    QVERIFY2(index >= 0, qPrintable(name));
+    combo->setCurrentIndex(index);
+    d->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(password);
+    d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+}
+
+std::function<void(QDialog *)> loginAs(const QString &name, const QString &password)
+{
+    return [=](QDialog *d) { attempt(d, name, password); };
+}
+
+// A hidden action always reports itself disabled; its own enabled state shows once it is made visible.
+QStringList enabledItems(form_main &w)
+{
+    QStringList out;
+    for (const QString &item : kSixItems) {
+        QAction *action = w.menuItem(item);
+        const bool hidden = !action->isVisible();
+        action->setVisible(true);
+        if (action->isEnabled())
+            out << item;
+        action->setVisible(!hidden);
+    }
+    return out;
+}
+
+void login() { ModmainRSgz::startupHooks().showLogin(); }
+
+} // namespace
+
+class TestLogin : public QObject {
+    Q_OBJECT
+private slots:
+    void passwordsAndPreselection()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        addOperator(cn, QStringLiteral("Ann"), QStringLiteral("Secret"));
+        addOperator(cn, QStringLiteral("Nul"), QVariant());
+        addOperator(cn, QStringLiteral("O'Neil"), QStringLiteral("x'y"));
+        form_main w;
+        registerOperatorCommands(w);
+
+        QString preselected;
+        int entries = -1;
+        bool editable = true;
+        QString echoed;
+        env.dialogs.steps << [&](QDialog *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("登录"));
+            auto *combo = d->findChild<QComboBox *>(QStringLiteral("combname"));
+            preselected = combo->currentText();
+            entries = combo->count();
+            editable = combo->isEditable();
+            auto *pass = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
+            echoed = QString(QChar(pass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pass)));
+            attempt(d, QStringLiteral("Nul"), QString());        // a Null password matches nothing
+            attempt(d, QStringLiteral("Ann"), QStringLiteral("secret"));  // case differs
+            attempt(d, QStringLiteral("Ann"), QString());
+            QVERIFY(d->isVisible());
+            attempt(d, QStringLiteral("Ann"), QStringLiteral("Secret"));
+        };
+        login();
+        QCOMPARE(env.dialogs.shown, QStringList{QStringLiteral("frmLogin")});
+        QCOMPARE(preselected, QStringLiteral("system"));  // the first row of czyzd
+        QCOMPARE(entries, 4);
+        QVERIFY(!editable);
+        QCOMPARE(echoed, QStringLiteral("*"));
+        QCOMPARE(env.messages.texts(), QStringList(3, kWrong));
+        for (const auto &r : env.messages.records)
+            QCOMPARE(r.flags, 48);
+        QCOMPARE(strCzyName, QStringLiteral("Ann"));
+        QCOMPARE(w.panelText(2), QStringLiteral("操做员:Ann"));
+        QCOMPARE(w.panelText(1), QStringLiteral("禾沐馆务"));
+
+        // The built-in operator's empty password, and a name with an apostrophe.
+        env.messages.records.clear();
+        env.dialogs.steps << loginAs(QStringLiteral("system"), QString()) << loginAs(QStringLiteral("O'Neil"), QStringLiteral("x'y"));
+        login();
+        QCOMPARE(strCzyName, QStringLiteral("system"));
+        login();
+        QCOMPARE(strCzyName, QStringLiteral("O'Neil"));
+        QCOMPARE(w.panelText(2), QStringLiteral("操做员:O'Neil"));
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(env.shell.endRequests, 0);
+    }
+
+    void permissionsFollowTheLastLogin()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        addOperator(cn, QStringLiteral("A"), QStringLiteral("a"),
+                    {QStringLiteral("操作员设置"), QStringLiteral("操作员日志"), QStringLiteral("数据备份"),
+                     QStringLiteral("选择网络数据库"), QStringLiteral("系统参数设置"), QStringLiteral("清空数据库"),
+                     QStringLiteral("会员登记")});
+        addOperator(cn, QStringLiteral("B"), QStringLiteral("b"), {QStringLiteral("操作员日志"), QStringLiteral("商品销售")});
+        addOperator(cn, QStringLiteral("C"), QStringLiteral("c"));
+        addOperator(cn, QStringLiteral("D'Arcy"), QStringLiteral("d"), {QStringLiteral("数据备份")});
+        form_main w;
+        registerOperatorCommands(w);
+        QCOMPARE(enabledItems(w), QStringList());
+
+        env.dialogs.steps << loginAs(QStringLiteral("A"), QStringLiteral("a"));
+        login();
+        QCOMPARE(enabledItems(w), kSixItems);
+
+        // Re-login from the menu replaces operator, status bar and permissions.
+        env.dialogs.steps << loginAs(QStringLiteral("B"), QStringLiteral("b"));
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        QCOMPARE(enabledItems(w), QStringList{QStringLiteral("menu_sys_1")});
+        QCOMPARE(w.panelText(2), QStringLiteral("操做员:B"));
+        QCOMPARE(strCzyName, QStringLiteral("B"));
+
+        env.dialogs.steps << loginAs(QStringLiteral("D'Arcy"), QStringLiteral("d")) << loginAs(QStringLiteral("C"), QStringLiteral("c"));
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(enabledItems(w), QStringList{QStringLiteral("menu_sys_4")});
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(enabledItems(w), QStringList());
+        QVERIFY(w.menuItem(QStringLiteral("menu_sys_2"))->isEnabled());  // password change needs no permission
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void cancellingEndsTheProgram()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        form_main w;
+        registerOperatorCommands(w);
+
+        env.dialogs.steps << [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); };
+        login();
+        QCOMPARE(env.shell.endRequests, 1);
+        QCOMPARE(strCzyName, QString());
+
+        // Also when cancelling a re-login, and when the window is closed with Esc.
+        env.dialogs.steps << loginAs(QStringLiteral("system"), QString())
+                          << [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); }
+                          << [](QDialog *d) { d->reject(); };
+        login();
+        QCOMPARE(env.shell.endRequests, 1);
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(env.shell.endRequests, 2);
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(env.shell.endRequests, 3);
+
+        // An empty operator table leaves nothing to choose and refuses the login without failing.
+        cn.execute(QStringLiteral("delete from czyzd"));
+        QString shownName = QStringLiteral("?");
+        env.dialogs.steps << [&](QDialog *d) {
+            shownName = d->findChild<QComboBox *>(QStringLiteral("combname"))->currentText();
+            d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        };
+        login();
+        QCOMPARE(shownName, QString());
+        QCOMPARE(env.messages.texts(), QStringList{kWrong});
+        QCOMPARE(strCzyName, QStringLiteral("system"));
+    }
+
+    void unreadableDatabaseIsReportedAndEnds()
+    {
+        TestEnv env;
+        form_main w;
+        registerOperatorCommands(w);
+
+        // A stored folder whose database is gone: nothing to log in to.
+        const QString gone = env.path(QStringLiteral("gone"));
+        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), gone);
+        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("hydb.mdb"));
+        strDbType = QStringLiteral("ACCESS");
+        login();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(env.shell.endRequests, 1);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records[0].flags, 16);
+        QVERIFY2(env.messages.records[0].text.contains(gone + QStringLiteral("/hydb.mdb")),
+                 qPrintable(env.messages.records[0].text));
+
+        // A file that is no database at all.
+        QFile junk(env.path(QStringLiteral("junk.mdb")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'j'));
+        junk.close();
+        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), env.folder());
+        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("junk.mdb"));
+        login();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(env.shell.endRequests, 2);
+        QCOMPARE(env.messages.records.size(), 2);
+        QVERIFY(env.messages.records[1].text.contains(junk.fileName()));
+
+        // A database that opens but holds no operator table.
+        Connection bare;
+        bare.openFile(env.path(QStringLiteral("bare.mdb")), true);
+        bare.execute(QStringLiteral("create table t (x integer)"));
+        bare.close();
+        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("bare.mdb"));
+        login();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(env.shell.endRequests, 3);
+        QCOMPARE(env.messages.records.size(), 3);
+        QVERIFY(env.messages.records[2].text.startsWith(QStringLiteral("无法打开数据库文件“") + env.path(QStringLiteral("bare.mdb"))));
+        QCOMPARE(env.messages.records[2].flags, 16);
+    }
+};
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"
