@@ -2,5 +2,11 @@
 #include "dictionary/commands.h"
 
 #include "app/main_window.h"
+#include "dictionary/personnel_editor_window.h"
 
-void registerDictionaryCommands(form_main &mainWindow) { (void)mainWindow; }
+void registerDictionaryCommands(form_main &mainWindow)
+{
+    mainWindow.setCommand(QStringLiteral("menu_rsSET_1"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("FrmRSdagl"), [] { return new FrmRSdagl; });
+    });
+}
