@@ -18,6 +18,7 @@ struct PayTable {
     int Rows() const { return int(rows.size()); }
     int Cols() const { return cols; }
     const QString &TextMatrix(int r, int c) const { return rows[r][c]; }
+    int ColWidth(int) const { return -1; }  // the default width
 };
 
 namespace ModPayGrid {

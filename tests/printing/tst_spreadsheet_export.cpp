@@ -1,0 +1,239 @@
+// Tests of ClsFlPrint: the exported workbook read back from its parts, file names, printing and preview.
+#include "support/test_env.h"
+
+#include "platform/ui/flex_grid.h"
+#include "printing/spreadsheet_export.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+QString unzipPart(const QString &xlsx, const QString &part)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, part});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The parts of a worksheet the tests look at.
+struct Sheet {
+    QMap<QString, QString> values;  // "A1" → text or number
+    QMap<QString, int> styles;      // "A1" → cellXfs index
+    QList<std::pair<int, double>> widths;  // (1-based first column, width)
+    QString header;
+};
+
+Sheet readSheet(const QString &xlsx)
+{
+    Sheet s;
+    QXmlStreamReader x(unzipPart(xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
+    QString ref;
+    while (!x.atEnd()) {
+        if (x.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = x.attributes();
+        if (x.name() == QLatin1String("c")) {
+            ref = a.value(QLatin1String("r")).toString();
+            s.styles[ref] = a.value(QLatin1String("s")).toInt();
+        } else if (x.name() == QLatin1String("v") || x.name() == QLatin1String("t")) {
+            s.values[ref] = x.readElementText();
+        } else if (x.name() == QLatin1String("col")) {
+            s.widths.append({a.value(QLatin1String("min")).toInt(), a.value(QLatin1String("width")).toDouble()});
+        } else if (x.name() == QLatin1String("oddHeader")) {
+            s.header = x.readElementText();
+        }
+    }
+    return s;
+}
+
+// Font name, bold and a full thin border of each cell format (cellXfs order).
+struct Format {
+    QString font;
+    bool bold = false;
+    bool border = false;
+};
+
+QList<Format> readFormats(const QString &xlsx)
+{
+    QXmlStreamReader x(unzipPart(xlsx, QStringLiteral("xl/styles.xml")));
+    QList<Format> fonts;
+    QList<bool> borders;
+    QList<Format> xfs;
+    QString section;
+    while (!x.atEnd()) {
+        x.readNext();
+        if (!x.isStartElement())
+            continue;
+        const auto name = x.name();
+        const auto a = x.attributes();
+        if (name == QLatin1String("fonts") || name == QLatin1String("borders") || name == QLatin1String("cellXfs")
+            || name == QLatin1String("cellStyleXfs"))
+            section = name.toString();
+        else if (section == QLatin1String("fonts") && name == QLatin1String("font"))
+            fonts.append(Format{});
+        else if (section == QLatin1String("fonts") && name == QLatin1String("b"))
+            fonts.last().bold = true;
+        else if (section == QLatin1String("fonts") && name == QLatin1String("name"))
+            fonts.last().font = a.value(QLatin1String("val")).toString();
+        else if (section == QLatin1String("borders") && name == QLatin1String("border"))
+            borders.append(true);
+        else if (section == QLatin1String("borders")
+                 && (name == QLatin1String("left") || name == QLatin1String("right") || name == QLatin1String("top")
+                     || name == QLatin1String("bottom")))
+            borders.last() = borders.last() && a.value(QLatin1String("style")) == QLatin1String("thin");
+        else if (section == QLatin1String("cellXfs") && name == QLatin1String("xf")) {
+            Format f = fonts.value(a.value(QLatin1String("fontId")).toInt());
+            f.border = borders.value(a.value(QLatin1String("borderId")).toInt());
+            xfs.append(f);
+        }
+    }
+    return xfs;
+}
+
+QString cellName(int row, int col)  // 0-based to "A1"
+{
+    QString name;
+    for (int c = col + 1; c > 0; c = (c - 1) / 26)
+        name.prepend(QChar(u'A' + (c - 1) % 26));
+    return name + QString::number(row + 1);
+}
+
+} // namespace
+
+class TestSpreadsheetExport : public QObject {
+    Q_OBJECT
+private slots:
+    void exportedWorkbook();
+    void namesWideGridsAndModes();
+};
+
+void TestSpreadsheetExport::exportedWorkbook()
+{
+    TestEnv env;
+    FlexGrid grid;
+    grid.setTable({{QStringLiteral("员工编号"), QStringLiteral("姓名"), QStringLiteral("基本工资")},
+                   {QStringLiteral("A01"), QString(), QStringLiteral("1200.5")}});
+    grid.setColWidth(0, 1800);
+    ClsFlPrint p;
+    p.strdate = QStringLiteral("2005-4-30 9:05:00");
+    p.strGsname = QStringLiteral("禾沐 & 健身");
+    p.strReportName = QStringLiteral("200504工资表");
+    p.czy = QStringLiteral("system");
+    p.lx = QStringLiteral("e");  // modes are compared without regard to case
+    p.Flprint(grid);
+
+    const QString path = env.path(QStringLiteral("book1.xlsx"));
+    QCOMPARE(p.lastFile(), path);
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(env.messages.records.size(), 1);
+    QCOMPARE(env.messages.records[0].text, QStringLiteral("导出后，保存文件名称为") + path);
+    QCOMPARE(env.messages.records[0].flags, 48);
+
+    const Sheet s = readSheet(path);
+    QCOMPARE(s.values.value(QStringLiteral("A1")), QStringLiteral("员工编号"));
+    QCOMPARE(s.values.value(QStringLiteral("C1")), QStringLiteral("基本工资"));
+    QCOMPARE(s.values.value(QStringLiteral("A2")), QStringLiteral("A01"));
+    QVERIFY(!s.values.contains(QStringLiteral("B2")));  // an empty grid cell stays empty
+    QCOMPARE(s.values.value(QStringLiteral("C2")).toDouble(), 1200.5);
+    // Signature line directly below the table.
+    QCOMPARE(s.values.value(QStringLiteral("A3")), QStringLiteral("制表人："));
+    QCOMPARE(s.values.value(QStringLiteral("B3")), QStringLiteral("system"));
+    QCOMPARE(s.values.value(QStringLiteral("C3")), QStringLiteral("制表日期:"));
+    QCOMPARE(s.values.value(QStringLiteral("D3")), QStringLiteral("2005-4-30 9:05:00"));
+
+    // Bold 黑体 on the header row only; thin borders on every cell of the table, none below it.
+    const QList<Format> xf = readFormats(path);
+    for (int c = 0; c < 3; ++c) {
+        const Format head = xf.value(s.styles.value(cellName(0, c)));
+        QVERIFY(head.bold && head.font == QStringLiteral("黑体") && head.border);
+        const Format body = xf.value(s.styles.value(cellName(1, c)));
+        QVERIFY(!body.bold && body.border);
+        QVERIFY(!xf.value(s.styles.value(cellName(2, c))).border);
+    }
+    // 1800 twips / 90 = 20 characters for column A; the others keep the default width.
+    QCOMPARE(s.widths.size(), 1);
+    QCOMPARE(s.widths[0].first, 1);
+    QCOMPARE(int(s.widths[0].second), 20);
+
+    QCOMPARE(s.header, QStringLiteral("&C&\"楷体_GB2312,常规\"&14 200504工资表&\"宋体,常规\"\n"
+                                      "&R\n&\"楷体_GB2312,常规\"&12禾沐 && 健身&\"楷体_GB2312,常规\"&10日 期：2005-4-30 9:05:00"));
+}
+
+void TestSpreadsheetExport::namesWideGridsAndModes()
+{
+    TestEnv env;
+    // An existing workbook is never overwritten: the export takes the next free name.
+    QFile keep(env.path(QStringLiteral("book1.xlsx")));
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.write("earlier export");
+    keep.close();
+
+    FlexGrid grid;
+    QList<QStringList> table(3);
+    for (int c = 0; c < 33; ++c) {
+        table[0] << QStringLiteral("项%1").arg(c);
+        table[1] << QString::number(c);
+        table[2] << (c % 2 ? QStringLiteral("x") : QString());
+    }
+    grid.setTable(table);
+    for (int c = 0; c < 33; ++c)
+        grid.setColWidth(c, 900);
+    ClsFlPrint p;
+    p.lx = QStringLiteral("E");
+    p.Flprint(grid);
+    p.Flprint(grid);
+    QCOMPARE(env.messages.records.size(), 2);
+    QVERIFY(env.messages.records[0].text.endsWith(QStringLiteral("book2.xlsx")));
+    QVERIFY(env.messages.records[1].text.endsWith(QStringLiteral("book3.xlsx")));
+    QVERIFY(keep.open(QIODevice::ReadOnly));
+    QCOMPARE(keep.readAll(), QByteArray("earlier export"));
+
+    // All 33 columns hold their cells; widths only for the first 31.
+    const Sheet s = readSheet(env.path(QStringLiteral("book3.xlsx")));
+    QCOMPARE(s.values.value(QStringLiteral("AG1")), QStringLiteral("项32"));
+    QCOMPARE(s.values.value(QStringLiteral("AG2")).toInt(), 32);
+    QCOMPARE(s.values.value(QStringLiteral("AF3")), QStringLiteral("x"));
+    QCOMPARE(s.values.value(QStringLiteral("A4")), QStringLiteral("制表人："));
+    int widthColumns = 0;
+    for (const auto &w : s.widths) {
+        QVERIFY(w.first <= 31);
+        QCOMPARE(int(w.second), 10);
+        ++widthColumns;
+    }
+    QVERIFY(widthColumns > 0);
+
+    // Printing without a printer writes a PDF beside the program and says where; other letters print too.
+    env.messages.records.clear();
+    for (const char *mode : {"p", "x"}) {
+        p.lx = QLatin1String(mode);
+        p.strReportName = QStringLiteral("200504工资表");
+        p.Flprint(grid);
+        QVERIFY(p.lastFile().startsWith(env.folder()) && p.lastFile().endsWith(QStringLiteral(".pdf")));
+        QVERIFY(QFileInfo(p.lastFile()).size() > 0);
+        QVERIFY(env.messages.records.last().text.endsWith(p.lastFile()));
+    }
+    QCOMPARE(env.messages.records.size(), 2);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {p.lastFile(), QStringLiteral("-")});
+    if (text.waitForFinished(60000)) {
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(out.contains(QStringLiteral("200504工资表")) && out.contains(QStringLiteral("项32")), qPrintable(out.left(300)));
+    }
+
+    // Preview: a window that does not block, no file, no message.
+    p.lx = QStringLiteral("v");
+    p.Flprint(grid);
+    QVERIFY(p.lastPreview() && p.lastPreview()->isVisible());
+    QVERIFY(!p.lastPreview()->isModal());
+    QVERIFY(p.lastFile().isEmpty());
+    QCOMPARE(env.messages.records.size(), 2);
+    p.lastPreview()->close();
+}
+
+QTEST_MAIN(TestSpreadsheetExport)
+#include "tst_spreadsheet_export.moc"
