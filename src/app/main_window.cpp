@@ -197,9 +197,15 @@ QWidget *form_main::showChild(const QString &objectName, const std::function<QWi
     if (child->objectName().isEmpty())
         child->setObjectName(objectName);
     child->setAttribute(Qt::WA_DeleteOnClose);
+    // The window's own size (set while it loaded), or what its layout asks for.
+    const QSize designed = child->testAttribute(Qt::WA_Resized) ? child->size() : child->sizeHint();
     QMdiSubWindow *sub = m_mdi->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kChildName, objectName);
+    if (designed.isValid()) {
+        const QMargins frame = sub->contentsMargins();
+        sub->resize(designed.grownBy(frame));
+    }
     // A child that closes itself takes its frame with it.
     QPointer<QMdiSubWindow> frame(sub);
     connect(child, &QObject::destroyed, this, [frame] {

@@ -190,7 +190,9 @@ void TestMainWindow::childWindowsOpenOnce()
     auto factory = [&made](const QString &title) {
         return [&made, title]() -> QWidget * {
             ++made;
-            return new Probe(title);
+            auto *probe = new Probe(title);
+            probe->resize(420, 310);
+            return probe;
         };
     };
     w.setCommand(QStringLiteral("menu_gZset_3"), [&] { w.showChild(QStringLiteral("FrmGZlr"), factory(QStringLiteral("工资录入"))); });
@@ -198,6 +200,7 @@ void TestMainWindow::childWindowsOpenOnce()
     w.runCommand(QStringLiteral("menu_gZset_3"));
     QWidget *entry = w.findChildWindow(QStringLiteral("FrmGZlr"));
     QVERIFY(entry);
+    QCOMPARE(entry->size(), QSize(420, 310));  // the frame fits the size the window gave itself
     w.runCommand(QStringLiteral("menu_gZset_5"));
     QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), w.findChildWindow(QStringLiteral("FrmGZjs")));
     // The second command brings the open window to the front; no second copy.

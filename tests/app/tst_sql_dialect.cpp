@@ -14,6 +14,7 @@ private slots:
     void dateLiteral();
     void dateColumnText_data();
     void dateColumnText();
+    void literalsReadBackAsTheSameDate();
     void quotedValuesStayOneValue();
 };
 
@@ -66,6 +67,23 @@ void TestSqlDialect::dateColumnText()
     QFETCH(QString, expected);
     strDbType = kind;
     QCOMPARE(ModGetDAte::DateColumnText(expression), expected);
+}
+
+void TestSqlDialect::literalsReadBackAsTheSameDate()
+{
+    // The local database stores what the literal says, in its own date text.
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    const QList<QDateTime> values = {QDateTime(QDate(2005, 3, 17), QTime(14, 9, 0)), QDateTime(QDate(2005, 11, 2), QTime(9, 5, 7)),
+                                     QDateTime(QDate(2005, 3, 7), QTime(0, 0))};
+    for (const QDateTime &v : values) {
+        cn.execute(QStringLiteral("insert into czyrz (czyname, czyxm) values ('system', 'x')"));
+        cn.execute(QStringLiteral("update czyrz set last_time= ") + ModGetDAte::DateLiteral(v) +
+                   QStringLiteral(" where czyxm='x' and last_time is null"));
+        const ResultSet rs = cn.query(QStringLiteral("select last_time from czyrz where last_time=?"),
+                                      {v.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+        QCOMPARE(rs.rows.size(), 1);
+    }
 }
 
 void TestSqlDialect::quotedValuesStayOneValue()
