@@ -375,10 +375,21 @@ void TestBoundWidgets::dataComboListsAndBinds()
     QCOMPARE(combo.text(), QString());
     QCOMPARE(combo.boundText(), QString());
 
+    Recordset editable;
+    editable.Open(QStringLiteral("select * from dept order by code"), db.cn, Recordset::adOpenDynamic,
+                  Recordset::adLockOptimistic);
     DataCombo plain;  // no bound column: the list field is bound
-    plain.setRowSource(&depts, QStringLiteral("code"));
+    plain.setRowSource(&editable, QStringLiteral("code"));
     plain.setText(QStringLiteral("D01"));
     QCOMPARE(plain.boundText(), QStringLiteral("D01"));
+    editable.AddNew();  // a pending new row is not an entry yet
+    QCOMPARE(plain.count(), 4);
+    QCOMPARE(plain.findText(QStringLiteral("D03")), 3);
+    editable.setValue(QStringLiteral("code"), QStringLiteral("D09"));
+    editable.Update();
+    QCOMPARE(plain.count(), 5);
+    QCOMPARE(plain.itemText(4), QStringLiteral("D09"));
+    QCOMPARE(plain.text(), QStringLiteral("D01"));
 }
 
 void TestBoundWidgets::keyedToolBarDispatchesOnKeys()

@@ -126,7 +126,12 @@ void Recordset::fetch()
         d->notUpdatable = shape.reason;
         return;
     }
-    const QList<ColumnInfo> tableColumns = cn.columns(shape.table);
+    QList<ColumnInfo> tableColumns;
+    try {
+        tableColumns = cn.columns(shape.table);
+    } catch (const DbError &) {
+        // The rows are read; without the table's columns they just cannot be written back.
+    }
     if (tableColumns.isEmpty()) {
         d->notUpdatable = QStringLiteral("找不到表“%1”的列").arg(shape.table);
         return;

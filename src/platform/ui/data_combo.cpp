@@ -54,11 +54,9 @@ void DataCombo::refill()
     if (m_rs && m_rs->isOpen()) {
         const int listColumn = m_rs->fieldIndex(m_listField);
         const int boundIndex = m_rs->fieldIndex(m_boundColumn.isEmpty() ? m_listField : m_boundColumn);
-        const int n = m_rs->RecordCount();
+        // A pending new row (always the last) has no values yet; it joins the list once written.
+        const int n = m_rs->RecordCount() - (m_rs->EditMode() == Recordset::adEditAdd ? 1 : 0);
         for (int r = 0; r < n; ++r) {
-            // A pending new row has no values yet; it joins the list once written.
-            if (m_rs->EditMode() == Recordset::adEditAdd && r == m_rs->currentRow())
-                continue;
             addItem(listColumn >= 0 ? fieldValueText(m_rs->valueAt(r, listColumn)) : QString(),
                     QVariant::fromValue(QStringList{
                         boundIndex >= 0 ? fieldValueText(m_rs->valueAt(r, boundIndex)) : QString(),
