@@ -1,0 +1,174 @@
+// Screenshot driver: starts the program on a scratch database, logs in as a person would, opens
+// every window the menus offer and saves one PNG per window, named by the window's objectName.
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "departments/commands.h"
+#include "dictionary/commands.h"
+#include "dictionary/personnel_tables.h"
+#include "operators/commands.h"
+#include "payroll/commands.h"
+#include "payroll/wage_calculation.h"
+#include "payroll/wage_months.h"
+#include "platform/shell/shell.h"
+#include "platform/ui/message_service.h"
+#include "printing/commands.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+QString g_out;
+
+void settle(int ms = 400)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+void saveScreen(const QString &name)
+{
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QString file = g_out + QLatin1Char('/') + name + QStringLiteral(".png");
+    shot.save(file);
+    std::printf("saved %s\n", qPrintable(file));
+}
+
+// Messages are answered with OK/Yes and printed, so no box blocks the run.
+class PrintingMessages : public ScriptedMessageService {
+public:
+    int msgBox(const QString &text, int flags, const QString &title) override
+    {
+        std::printf("message: %s\n", qPrintable(text));
+        return ScriptedMessageService::msgBox(text, flags, title);
+    }
+};
+
+// A program folder of its own, so the run never touches a real database.
+class ScratchShell : public Shell {
+public:
+    QString folder;
+    QString programFolder() const override { return folder; }
+    void endProgram(int) override { std::printf("end of program requested\n"); }
+};
+
+void seed()
+{
+    ModJgupdate::CreatePersonnelTables(cnMain);
+    ModJgupdate::CreateWageTables(cnMain);
+    const QStringList names{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
+                            QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
+                            QStringLiteral("赵敏"), QStringLiteral("黄强")};
+    for (int i = 0; i < names.size(); ++i)
+        cnMain.execute(QStringLiteral("insert into rsda(f1,f2,f3,f4,f5,f9) values('%1','%2','%3','%4',%5,'%6')")
+                           .arg(QStringLiteral("A%1").arg(101 + i, 3, 10, QLatin1Char('0')), names.at(i),
+                                i % 3 == 0 ? QStringLiteral("主管") : QStringLiteral("教练"),
+                                i % 2 ? QStringLiteral("女") : QStringLiteral("男"))
+                           .arg(3000 + 250 * i)
+                           .arg(QStringLiteral("1380000%1").arg(1000 + i)));
+    ModGzsc::GenerateMonthFromPersonnel(cnMain, QStringLiteral("202611"));
+    ModGzsc::GenerateMonthFromPersonnel(cnMain, QStringLiteral("202612"));
+    cnMain.execute(QStringLiteral("update rsgz set t2=500+id*10, t3=id*37, t4=120, t5=200, t6=0"));
+    cnMain.execute(QStringLiteral("update rs_codedict set hzgs='t1+t2+t3' where colm_code='T39'"));
+    cnMain.execute(QStringLiteral("update rs_codedict set hzgs='t39-t4-t5-t6' where colm_code='T40'"));
+    ModGzjs::CalculateMonth(cnMain, QStringLiteral("202611"));
+    ModGzjs::CalculateMonth(cnMain, QStringLiteral("202612"));
+}
+
+void shootChildren(form_main &w)
+{
+    const QStringList commands{QStringLiteral("menu_rsSET_1"), QStringLiteral("menu_gZset_1"),
+                               QStringLiteral("menu_gZset_2"), QStringLiteral("menu_gZset_3"),
+                               QStringLiteral("menu_gZset_4"), QStringLiteral("menu_gZset_5"),
+                               QStringLiteral("menu_gZset_6"), QStringLiteral("menu_gZset_8"),
+                               QStringLiteral("menu_gZset_9"), QStringLiteral("menu_set_0"),
+                               QStringLiteral("menu_sys_0"), QStringLiteral("menu_sys_1"),
+                               QStringLiteral("menu_sys_2")};
+    for (const QString &command : commands) {
+        const int before = int(w.mdiArea()->subWindowList().size());
+        w.runCommand(command);
+        settle(600);
+        const QList<QMdiSubWindow *> subs = w.mdiArea()->subWindowList();
+        if (subs.size() <= before) {
+            std::printf("%s opens no window yet\n", qPrintable(command));
+            continue;
+        }
+        QMdiSubWindow *sub = w.mdiArea()->activeSubWindow() ? w.mdiArea()->activeSubWindow() : subs.last();
+        const QString name = sub->widget() ? sub->widget()->objectName() : sub->objectName();
+        saveScreen(name);
+        sub->close();
+        settle(200);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir scratch;
+    qputenv("XDG_CONFIG_HOME", (scratch.path() + QStringLiteral("/config")).toUtf8());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(kAppTitle);
+    QApplication::setApplicationName(kAppTitle);
+    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
+    QDir().mkpath(g_out);
+
+    QTranslator qtbase;
+    if (qtbase.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtbase);
+
+    ScratchShell shell;
+    shell.folder = scratch.path();
+    Shell::install(&shell);
+    PrintingMessages messages;
+    MessageService::install(&messages);
+
+    form_main w;
+    registerOperatorCommands(w);
+    registerDictionaryCommands(w);
+    registerPayrollCommands(w);
+    registerPrintingCommands(w);
+    registerDepartmentCommands(w);
+    w.resize(1280, 860);
+
+    // The login window comes up modally inside Main: photograph it over the main window, then
+    // type the password (empty for "system") and press 登录.
+    QTimer::singleShot(1200, [] {
+        saveScreen(QStringLiteral("frmLogin"));
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == QLatin1String("frmLogin") && top->isVisible()) {
+                if (auto *ok = top->findChild<QAbstractButton *>(QStringLiteral("cmdOK")))
+                    ok->click();
+            }
+        }
+    });
+    ModmainRSgz::Main();
+    w.showMaximized();
+    settle(800);
+    if (strCzyName.isEmpty()) {
+        std::printf("login did not complete\n");
+        return 1;
+    }
+    seed();
+    saveScreen(QStringLiteral("form_main"));
+    shootChildren(w);
+    cnMain.close();
+    return 0;
+}
