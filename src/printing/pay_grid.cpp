@@ -10,16 +10,6 @@
 
 namespace ModPayGrid {
 
-QString MonthListSql() { return QStringLiteral("select  f0 as ye from rsgz group by f0 order by f0"); }
-
-QStringList MonthList(Connection &cn)
-{
-    QStringList months;
-    for (const QVariantList &row : cn.query(MonthListSql()).rows)
-        months << (row.isEmpty() || row.first().isNull() ? QString() : row.first().toString());
-    return months;
-}
-
 ShownColumns ReadShownColumns(Connection &cn, const QString &tableName)
 {
     ShownColumns out;
@@ -69,41 +59,36 @@ QString CellText(const QVariant &value)
     }
 }
 
-namespace {
-
-QStringList captionRow(const QStringList &captions, int cols)
+void getgzZdBT(PayTable &table, int h, const QStringList &captions)
 {
-    QStringList row = captions.mid(0, cols);
-    while (row.size() < cols)
-        row << QString();
-    return row;
+    QStringList &row = table.rows[h];
+    for (int i = 0; i < captions.size() && i < row.size(); ++i)
+        row[i] = captions.at(i);
 }
 
-QStringList valueRow(const QVariantList &record, int cols)
+void GETgzzdnr(PayTable &table, int y, const QVariantList &record)
 {
-    QStringList row;
-    row.reserve(cols);
-    for (int k = 0; k < cols; ++k)
-        row << (k < record.size() ? CellText(record.at(k)) : QString());
-    return row;
+    QStringList &row = table.rows[y];
+    for (int k = 0; k < record.size() && k < row.size(); ++k)
+        if (!record.at(k).isNull())
+            row[k] = CellText(record.at(k));
 }
-
-} // namespace
 
 PayTable BuildPaySheet(const ResultSet &records, const QStringList &captions, int cols)
 {
     PayTable t;
     t.cols = cols;
-    t.rows.reserve(records.rows.size() + 2);
-    t.rows << captionRow(captions, cols);
-    for (const QVariantList &record : records.rows)
-        t.rows << valueRow(record, cols);
-    QStringList totals(cols);
+    // Caption row, one row per record, and the totals row.
+    t.rows = QList<QStringList>(records.rows.size() + 2, QStringList(cols));
+    getgzZdBT(t, 0, captions);
+    for (int y = 0; y < records.rows.size(); ++y)
+        GETgzzdnr(t, y + 1, records.rows.at(y));
+    QStringList &totals = t.rows.last();
     if (cols > 0)
         totals[0] = QStringLiteral("合计");
-    t.rows << totals;  // empty while the sums are taken, so it adds nothing
+    // The totals cells are still empty while the sums are taken, so they add nothing.
     for (int c = 3; c < cols; ++c)
-        t.rows.last()[c] = ModFlSum::SingleText(ModFlSum::FlSum(t, c));
+        totals[c] = ModFlSum::SingleText(ModFlSum::FlSum(t, c));
     return t;
 }
 
@@ -111,13 +96,13 @@ PayTable BuildPaySlips(const ResultSet &records, const QStringList &captions, in
 {
     PayTable t;
     t.cols = cols;
-    t.rows.reserve(2 * records.rows.size() + 1);
-    const QStringList caption = captionRow(captions, cols);
+    t.rows = QList<QStringList>(2 * records.rows.size() + 1, QStringList(cols));
+    int h = 0;
     for (const QVariantList &record : records.rows) {
-        t.rows << caption;
-        t.rows << valueRow(record, cols);
+        getgzZdBT(t, h, captions);
+        GETgzzdnr(t, h + 1, record);
+        h += 2;
     }
-    t.rows << QStringList(cols);
     return t;
 }
 

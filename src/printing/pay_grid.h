@@ -23,10 +23,6 @@ struct PayTable {
 
 namespace ModPayGrid {
 
-// The month list every month chooser offers (column "ye").
-QString MonthListSql();
-QStringList MonthList(Connection &cn);
-
 // The shown wage items of a table code, in dictionary order (getgzZd, getgzZdBT).
 struct ShownColumns {
     QStringList codes;     // colm_code
@@ -41,6 +37,11 @@ QString MonthQuerySql(const QString &columnList, const QString &tableName, const
 
 // The text a grid shows for a database value: Null empty, numbers as single-precision text.
 QString CellText(const QVariant &value);
+
+// getgzZdBT: the captions into row h (as many as there are columns).
+void getgzZdBT(PayTable &table, int h, const QStringList &captions);
+// GETgzzdnr: one record's values into row y; a Null field leaves its cell as it is.
+void GETgzzdnr(PayTable &table, int y, const QVariantList &record);
 
 // The pay sheet of a queried month: caption row, one row per record, and the totals row "合计"
 // with the single-precision sum of every column from the fourth on.
