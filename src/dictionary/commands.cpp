@@ -3,10 +3,14 @@
 
 #include "app/main_window.h"
 #include "dictionary/personnel_editor_window.h"
+#include "dictionary/wage_items_window.h"
 
 void registerDictionaryCommands(form_main &mainWindow)
 {
     mainWindow.setCommand(QStringLiteral("menu_rsSET_1"), [&mainWindow] {
         mainWindow.showChild(QStringLiteral("FrmRSdagl"), [] { return new FrmRSdagl; });
+    });
+    mainWindow.setCommand(QStringLiteral("menu_gZset_1"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("FrmreportSetGZXM"), [] { return new FrmreportSetGZXM; });
     });
 }

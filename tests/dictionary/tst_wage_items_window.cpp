@@ -1,0 +1,255 @@
+// Tests of FrmreportSetGZXM: preparation on first activation, adding, modifying, cancelling, the type list.
+#include "dictionary/dictionary_tables.h"
+#include "dictionary/wage_items_window.h"
+#include "app/program_state.h"
+#include "payroll/payroll_fixture.h"
+#include "platform/db/recordset.h"
+#include "platform/ui/data_grid.h"
+#include "platform/ui/flex_grid.h"
+#include "support/test_env.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <sqlite3.h>
+
+using namespace PayrollFixture;
+
+namespace {
+
+QPushButton *button(QWidget &w, const char *name) { return w.findChild<QPushButton *>(QLatin1String(name)); }
+DataGrid *grid(QWidget &w) { return w.findChild<DataGrid *>(QStringLiteral("DataGrid1")); }
+FlexGrid *typeList(QWidget &w) { return w.findChild<FlexGrid *>(QStringLiteral("FlDict")); }
+
+QString cell(DataGrid *g, int row, int column) { return g->model()->index(row, column).data().toString(); }
+
+// Types into the grid's cell of the current row, as a person does.
+void type(DataGrid *g, int column, const QString &text)
+{
+    const int row = g->recordset()->currentRow();
+    QVERIFY(g->model()->setData(g->model()->index(row, column), text));
+}
+
+int count(const QString &sql) { return scalar(cnMain, sql).toInt(); }
+
+// Clicks the type column's cell button in the current row, then, when given, a row of the list.
+void pickType(FrmreportSetGZXM &w, int listRow)
+{
+    DataGrid *g = grid(w);
+    g->setCurrentColumn(FrmreportSetGZXM::kTypeColumn);
+    const QRect r = g->cellButtonRect(g->currentIndex().row(), FrmreportSetGZXM::kTypeColumn);
+    if (r.isEmpty()) {
+        w.DataGrid1_ButtonClick(FrmreportSetGZXM::kTypeColumn);  // no button shows: the click does nothing
+        return;
+    }
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+    FlexGrid *list = typeList(w);
+    if (listRow > 0 && list->isVisible()) {
+        const QRect item = list->visualRect(list->model()->index(listRow - 1, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    }
+}
+
+} // namespace
+
+class TestWageItemsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void firstActivationPreparesTheDatabase();
+    void partialOrBrokenDictionary();
+    void addWithTypeList();
+    void modifyCancelSaveDelete();
+    void moveButtonsAndFormulaCheck();
+};
+
+void TestWageItemsWindow::firstActivationPreparesTheDatabase()
+{
+    TestEnv env;
+    env.openNewDatabase();
+    {
+        FrmreportSetGZXM w;
+        w.show();
+        QVERIFY(env.messages.records.isEmpty());
+        QVERIFY(cnMain.tableExists(QStringLiteral("rsgz")));
+        QCOMPARE(count(QStringLiteral("select count(*) from mytable where table_name='rsgz' and lx='工资'")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict where nullbj is null")), 0);
+        DataGrid *g = grid(w);
+        QCOMPARE(g->model()->rowCount(), 43);
+        QCOMPARE(g->columnCount(), 11);
+        QCOMPARE(g->columnCaption(9), QStringLiteral("汇总工式"));
+        QCOMPARE(cell(g, 0, 3), QStringLiteral("f0"));
+        QCOMPARE(cell(g, 3, 3), QStringLiteral("T1"));
+        QCOMPARE(cell(g, 42, 4), QStringLiteral("实发合计"));
+        QCOMPARE(cell(g, 10, 7), QStringLiteral("0"));
+        // Browsing: only add, modify, delete and exit; the grid takes no typing.
+        QVERIFY(button(w, "cmdzj")->isEnabled() && button(w, "cmdxg")->isEnabled() && button(w, "Cmdtc")->isEnabled());
+        QVERIFY(!button(w, "cmdbc")->isEnabled() && !button(w, "cmdqx")->isEnabled());
+        QVERIFY(!g->model()->setData(g->model()->index(3, 4), QStringLiteral("x")));
+        pickType(w, 0);
+        QVERIFY(!typeList(w)->isVisible());
+        w.close();
+    }
+    // A second opening writes nothing.
+    const int before = sqlite3_total_changes(cnMain.sqliteHandle());
+    FrmreportSetGZXM again;
+    again.show();
+    QCOMPARE(sqlite3_total_changes(cnMain.sqliteHandle()), before);
+    QCOMPARE(grid(again)->model()->rowCount(), 43);
+}
+
+void TestWageItemsWindow::partialOrBrokenDictionary()
+{
+    TestEnv env;
+    env.openNewDatabase();
+    // A dictionary without its wage table: the table is made, the rows written.
+    cnMain.execute(QStringLiteral("select * into rs_codedict from dh_codedict where id_no=0"));
+    {
+        FrmreportSetGZXM w;
+        w.show();
+        QVERIFY(env.messages.records.isEmpty());
+        QVERIFY(cnMain.tableExists(QStringLiteral("rsgz")));
+        QVERIFY(cnMain.tableExists(QStringLiteral("rsda")));
+        QCOMPARE(grid(w)->model()->rowCount(), 43);
+    }
+    // A dictionary the query cannot read: its description followed by its number, nothing shown.
+    cnMain.execute(QStringLiteral("drop table rs_codedict"));
+    cnMain.execute(QStringLiteral("create table rs_codedict (table_code text)"));
+    FrmreportSetGZXM w;
+    w.show();
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records.first().text.endsWith(QString::number(DbError::UnknownColumn)));
+    QCOMPARE(grid(w)->model()->rowCount(), 0);
+}
+
+void TestWageItemsWindow::addWithTypeList()
+{
+    TestEnv env;
+    openPayrollDatabase(env);
+    FrmreportSetGZXM w;
+    w.show();
+    DataGrid *g = grid(w);
+    button(w, "cmdzj")->click();
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Adding);
+    QVERIFY(button(w, "cmdzj")->isEnabled() && !button(w, "cmdxg")->isEnabled() && !button(w, "cmdsc")->isEnabled());
+    QVERIFY(!button(w, "Cmdtc")->isEnabled() && button(w, "cmdbc")->isEnabled() && button(w, "cmdqx")->isEnabled());
+    QCOMPARE(g->currentColumn(), 2);
+    QCOMPARE(g->model()->rowCount(), 44);
+    QCOMPARE(cell(g, 43, 1), QStringLiteral("rsgz"));       // preset from Txttablename
+    QCOMPARE(cell(g, 43, 2), QStringLiteral("工资管理"));
+    type(g, 0, QStringLiteral("390"));
+    type(g, 3, QStringLiteral("T41"));
+    type(g, 4, QStringLiteral("补贴"));
+    type(g, 7, QStringLiteral("1"));
+    pickType(w, 3);
+    QVERIFY(!typeList(w)->isVisible());
+    QCOMPARE(cell(g, 43, 5), QStringLiteral("MON"));
+    // Leaving the list without choosing writes nothing.
+    pickType(w, 0);
+    QVERIFY(typeList(w)->isVisible());
+    QTest::keyClick(typeList(w), Qt::Key_Escape);
+    QVERIFY(!typeList(w)->isVisible());
+    QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict where colm_code='T41'")), 0);
+
+    button(w, "cmdbc")->click();
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Browsing);
+    const QList<DictRow> rows = ModDict::WageDict(cnMain, QStringLiteral("rsgz"), true);
+    const DictRow *added = ModDict::FindByColumn(rows, QStringLiteral("t41"));
+    QVERIFY(added);
+    QCOMPARE(added->colmType, QStringLiteral("MON"));
+    QCOMPARE(added->colmName, QStringLiteral("补贴"));
+    QCOMPARE(added->tableName, QStringLiteral("工资管理"));
+    QCOMPARE(added->xh.toInt(), 390);
+
+    // Adding then cancelling leaves the dictionary as it was.
+    button(w, "cmdzj")->click();
+    type(g, 3, QStringLiteral("T42"));
+    button(w, "cmdqx")->click();
+    QCOMPARE(g->model()->rowCount(), 44);
+    QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict")), 44);
+    QVERIFY(env.messages.records.isEmpty());
+}
+
+void TestWageItemsWindow::modifyCancelSaveDelete()
+{
+    TestEnv env;
+    openPayrollDatabase(env);
+    FrmreportSetGZXM w;
+    w.show();
+    DataGrid *g = grid(w);
+    Recordset *rs = w.items();
+    rs->setAbsolutePosition(5);  // T2 奖金
+    button(w, "cmdxg")->click();
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Modifying);
+    QVERIFY(!button(w, "cmdzj")->isEnabled() && !button(w, "Cmdtc")->isEnabled());
+    type(g, 4, QStringLiteral("奖金X"));
+    type(g, 9, QStringLiteral("t1*0.1"));
+    button(w, "cmdqx")->click();
+    QCOMPARE(cell(g, 4, 4), QStringLiteral("奖金"));
+    QVERIFY(scalar(cnMain, QStringLiteral("select hzgs from rs_codedict where colm_code='T2'")).isNull());
+
+    rs->setAbsolutePosition(5);
+    button(w, "cmdxg")->click();
+    type(g, 9, QStringLiteral("t1*0.1"));
+    // A condition longer than the column takes is refused; the edit stays open with its values.
+    type(g, 8, QString(300, QLatin1Char('x')));
+    button(w, "cmdbc")->click();
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records.first().text.contains(QString::number(DbError::ConstraintRefused)));
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Modifying);
+    QCOMPARE(cell(g, 4, 9), QStringLiteral("t1*0.1"));
+    type(g, 8, QStringLiteral("f1='001'"));
+    type(g, 10, QStringLiteral("奖金按基本工资一成"));
+    button(w, "cmdbc")->click();
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Browsing);
+    QCOMPARE(scalar(cnMain, QStringLiteral("select hzgs from rs_codedict where colm_code='T2'")).toString(),
+             QStringLiteral("t1*0.1"));
+    QCOMPARE(scalar(cnMain, QStringLiteral("select hztj from rs_codedict where colm_code='T2'")).toString(),
+             QStringLiteral("f1='001'"));
+
+    // Delete asks first; No keeps the row.
+    env.messages.answers = {Msg::vbNo, Msg::vbYes};
+    button(w, "cmdsc")->click();
+    QCOMPARE(env.messages.records.last().text, QStringLiteral("是否真的删除此条记录？"));
+    QCOMPARE(env.messages.records.last().flags, Msg::vbYesNo | Msg::vbQuestion);
+    QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict")), 43);
+    button(w, "cmdsc")->click();
+    QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict")), 42);
+    QCOMPARE(count(QStringLiteral("select count(*) from rs_codedict where colm_code='T2'")), 0);
+    QCOMPARE(g->model()->rowCount(), 42);
+    QCOMPARE(rs->value(QStringLiteral("colm_code")).toString(), QStringLiteral("T3"));
+}
+
+void TestWageItemsWindow::moveButtonsAndFormulaCheck()
+{
+    TestEnv env;
+    openPayrollDatabase(env);
+    setItem(cnMain, QStringLiteral("T2"), QStringLiteral("t39*0.1"));
+    setItem(cnMain, QStringLiteral("T3"), QStringLiteral("t1+nosuchcolumn"));
+    setItem(cnMain, QStringLiteral("T39"), QStringLiteral("t1+t2"));
+    FrmreportSetGZXM w;
+    w.show();
+    Recordset *rs = w.items();
+    auto move = [&w](int i) { w.findChild<QToolButton *>(QStringLiteral("Cmdmove%1").arg(i))->click(); };
+    move(4);
+    QCOMPARE(rs->value(QStringLiteral("colm_code")).toString(), QStringLiteral("T40"));
+    move(3);
+    QCOMPARE(rs->value(QStringLiteral("colm_code")).toString(), QStringLiteral("T40"));
+    move(2);
+    QCOMPARE(rs->value(QStringLiteral("colm_code")).toString(), QStringLiteral("T39"));
+    move(1);
+    move(2);
+    QCOMPARE(rs->currentRow(), 0);
+    move(3);
+    QCOMPARE(rs->value(QStringLiteral("colm_code")).toString(), QStringLiteral("f1"));
+    QCOMPARE(grid(w)->currentIndex().row(), 1);
+
+    button(w, "cmdjc")->click();
+    QCOMPARE(env.messages.records.size(), 1);
+    const QString report = env.messages.records.first().text;
+    QVERIFY(report.contains(QStringLiteral("T2")) && report.contains(QStringLiteral("T39")));
+    QVERIFY(report.contains(QStringLiteral("nosuchcolumn")));
+    QCOMPARE(env.messages.records.first().flags, Msg::vbExclamation);
+}
+
+QTEST_MAIN(TestWageItemsWindow)
+#include "tst_wage_items_window.moc"
