@@ -280,6 +280,7 @@ void TestConnection::accessFunctions_data()
     row("Format(-5,'0;(0)')", "(5)");
     row("Format(0.5,'#.##')", ".5");
     row("Format(3,'Fixed')", "3.00");
+    row("Format(2.5,'General Number')", "2.5");
     row("Format(Null,'0.00')", null);
     row("Int(-2.5)", -3.0);
     row("Fix(-2.5)", -2.0);

@@ -409,8 +409,12 @@ bool isDatePattern(const QString &pattern)
 {
     if (const NamedFormat *f = named(pattern))
         return f->date;
-    if (pattern.trimmed().compare(QLatin1String("general date"), Qt::CaseInsensitive) == 0)
+    const QString lower = pattern.trimmed().toLower();
+    if (lower == QLatin1String("general date"))
         return true;
+    if (lower == QLatin1String("general number") || lower == QLatin1String("yes/no")
+        || lower == QLatin1String("true/false") || lower == QLatin1String("on/off"))
+        return false;
     for (const DatePart &p : dateParts(pattern))
         if (p.k != DatePart::Lit)
             return true;
