@@ -93,99 +93,6 @@ Toks tokenize(const QString &sql)
     return toks;
 }
 
-bool endsWithWord(const QChar *s, int end, const char *word)
-{
-    const int len = int(qstrlen(word));
-    return end >= len && sqltok::equalsWord(s + end - len, len, word);
-}
-
-// A scan over the raw characters that rules out most statements at once: those with no '#', '&'
-// or ';', no "into" in a select, no left( or right(, and not starting with create or alter.
-bool mayNeedTranslation(const QString &sql)
-{
-    const QChar *s = sql.constData();
-    const int n = int(sql.size());
-    int i = 0;
-    while (i < n && s[i].isSpace())
-        ++i;
-    const int w = i;
-    while (i < n && s[i].unicode() < 128 && s[i].isLetter())
-        ++i;
-    if (sqltok::equalsWord(s + w, i - w, "create") || sqltok::equalsWord(s + w, i - w, "alter"))
-        return true;
-    const bool select = sqltok::equalsWord(s + w, i - w, "select");
-    for (; i < n; ++i) {
-        const ushort u = s[i].unicode();
-        if (u == '#' || u == '&' || u == ';')
-            return true;
-        if (u == '(') {
-            int j = i;
-            while (j > 0 && s[j - 1].isSpace())
-                --j;
-            if (endsWithWord(s, j, "left") || endsWithWord(s, j, "right"))
-                return true;
-        } else if (select && (u == 'o' || u == 'O') && endsWithWord(s, i + 1, "into")) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Cheap first look: does anything in the text need rewriting at all?
-bool needsTranslation(const QString &sql)
-{
-    if (!mayNeedTranslation(sql))
-        return false;
-    const QChar *s = sql.constData();
-    const int n = int(sql.size());
-    enum { None, Select, Other } first = None;
-    for (int pos = 0; pos < n;) {
-        const sqltok::Token t = sqltok::next(s, n, pos);
-        pos += t.length;
-        const QChar *w = s + t.start;
-        switch (t.kind) {
-        case Kind::Space:
-            continue;
-        case Kind::Date:
-            return true;
-        case Kind::Punct:
-            if (*w == QLatin1Char('&'))
-                return true;
-            first = *w == QLatin1Char(';') ? None : (first == None ? Other : first);
-            break;
-        case Kind::Word:
-            if (first == None) {
-                if (sqltok::equalsWord(w, t.length, "select"))
-                    first = Select;
-                else if (sqltok::equalsWord(w, t.length, "create") || sqltok::equalsWord(w, t.length, "alter"))
-                    return true;
-                else
-                    first = Other;
-            } else if (first == Select && sqltok::equalsWord(w, t.length, "into")) {
-                return true;
-            }
-            if (sqltok::equalsWord(w, t.length, "left") || sqltok::equalsWord(w, t.length, "right")) {
-                for (int p = pos; p < n;) {
-                    const sqltok::Token u = sqltok::next(s, n, p);
-                    if (u.kind == Kind::Space) {
-                        p += u.length;
-                        continue;
-                    }
-                    if (u.kind == Kind::Punct && s[p] == QLatin1Char('('))
-                        return true;
-                    break;
-                }
-            }
-            break;
-        default:
-            if (first == None)
-                first = Other;
-            break;
-        }
-    }
-    return false;
-}
-
 // ---- column definitions -------------------------------------------------------------------
 
 // Access type names whose SQLite affinity would be wrong, and the type text that gives the right one.
@@ -594,7 +501,7 @@ QStringList translateStatement(Toks toks, const SchemaLookup &schema)
 
 QStringList translateAccessSql(const QString &sql, const SchemaLookup &schema)
 {
-    if (!needsTranslation(sql))
+    if (!sqltok::needsTranslation(sql))
         return {sql};
     const Toks toks = tokenize(sql);
     QStringList out;
