@@ -102,6 +102,18 @@ void TestBoundWidgets::gridAndRecordsetKeepTheCurrentRowInStep()
     grid.setRecordset(nullptr);
     QCOMPARE(grid.model()->rowCount(), 0);
     QCOMPARE(grid.model()->columnCount(), 0);
+
+    // A window that replaces its recordset may drop the old one while widgets are still bound.
+    auto *dropped = new Recordset;
+    dropped->Open(QStringLiteral("select * from staff"), db.cn);
+    grid.setRecordset(dropped);
+    BoundLineEdit box;
+    box.bind(dropped, QStringLiteral("name"));
+    delete dropped;
+    QCOMPARE(grid.model()->rowCount(), 0);
+    QVERIFY(!box.recordset());
+    grid.repaint();
+    box.setText(QStringLiteral("x"));
 }
 
 void TestBoundWidgets::gridColumnsCaptionsAndWidths()
@@ -325,6 +337,11 @@ void TestBoundWidgets::boundLineEditFollowsAndWrites()
     rs.Update();
     QCOMPARE(db.cell(QStringLiteral("select count(*) from staff where name='新人' and note is null")).toInt(), 1);
 
+    name.setMaxLength(1);  // cutting the display short is no edit
+    QCOMPARE(name.text(), QStringLiteral("新"));
+    QCOMPARE(rs.EditMode(), int(Recordset::adEditNone));
+    name.setMaxLength(32767);
+    name.refresh();
     name.setLocked(true);
     QVERIFY(name.isLocked());
     QTest::keyClicks(&name, QStringLiteral("zz"));

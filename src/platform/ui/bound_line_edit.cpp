@@ -58,8 +58,14 @@ void BoundLineEdit::writeBack(const QString &text)
         return;
     const int row = m_rs->currentRow();
     const int column = m_rs->fieldIndex(m_field);
-    if (row >= 0 && column >= 0 && fieldValueText(m_rs->valueAt(row, column)) == text)
-        return;  // nothing changed: no edit is started
+    if (row >= 0 && column >= 0) {
+        const QString stored = fieldValueText(m_rs->valueAt(row, column));
+        if (stored == text)
+            return;  // nothing changed: no edit is started
+        // A maximum length set on a box that shows a longer value cuts only the display.
+        if (stored.size() > maxLength() && text.size() == maxLength() && stored.startsWith(text))
+            return;
+    }
     m_showing = true;  // the recordset's rowChanged must not put the text back while it is typed
     try {
         m_rs->setValue(m_field, text.isEmpty() ? QVariant() : QVariant(text));
