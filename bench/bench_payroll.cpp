@@ -1,0 +1,248 @@
+// bench_payroll: month generation, month copy and the calculation, the system's path beside plain SQLite.
+#include "app/first_run.h"
+#include "dictionary/personnel_tables.h"
+#include "dictionary/wage_formulas.h"
+#include "payroll/wage_calculation.h"
+#include "payroll/wage_months.h"
+#include "platform/db/access_functions.h"
+#include "platform/db/connection.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+
+namespace {
+
+// Ten formula items over the default dictionary, some with conditions, the totals last.
+struct BenchItem {
+    const char *code;
+    const char *formula;
+    const char *condition;
+};
+const BenchItem kItems[] = {
+    {"T2", "round(t1*0.1, 2)", "t1>=3000"},
+    {"T3", "t1*0.05", "f1 like '%1'"},
+    {"T4", "round(t1*0.08, 2)", nullptr},
+    {"T5", "round(t1*0.07, 2)", nullptr},
+    {"T6", "iif(t3>100, 20, 0)", "t2>0"},
+    {"T7", "Int(t1/30)", nullptr},
+    {"T8", "t7*2", "t1<4000"},
+    {"T9", "Nz(t8, 0)+t6", nullptr},
+    {"T39", "t1+t2+t3+t7+t8-t4-t5-t6", nullptr},
+    {"T40", "t39-iif(t39>5000,(t39-5000)*0.1,0)", nullptr},
+};
+
+void check(int rc, sqlite3 *db, const char *what)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+void plainExec(sqlite3 *db, const QString &sql)
+{
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::fprintf(stderr, "plain: %s\n%s\n", err, qPrintable(sql));
+        std::exit(1);
+    }
+}
+
+// The database of one size: N employees, eleven months of N rows, the dictionary with ten formulas.
+void buildDatabase(const QString &path, int n)
+{
+    CreateDefaultDatabase(path);
+    Connection cn;
+    cn.openFile(path);
+    ModJgupdate::CreateWageTables(cn);
+    ModJgupdate::WriteDefaultWageItems(cn);
+    for (const BenchItem &item : kItems)
+        cn.execute(QStringLiteral("update rs_codedict set hzgs=?, hztj=?, can_show='1' where table_code='rsgz' and colm_code=?"),
+                   {QString::fromUtf8(item.formula),
+                    item.condition ? QVariant(QString::fromUtf8(item.condition)) : QVariant(),
+                    QString::fromUtf8(item.code)});
+
+    sqlite3 *db = cn.sqliteHandle();
+    check(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db, "begin");
+    sqlite3_stmt *person = nullptr;
+    check(sqlite3_prepare_v2(db, "insert into rsda (f1,f2,f3,f4,f5,f6,f8,f9) values (?,?,?,?,?,?,?,?)", -1, &person,
+                             nullptr),
+          db, "prepare rsda");
+    for (int i = 1; i <= n; ++i) {
+        const QByteArray number = QByteArray::number(i).rightJustified(6, '0');
+        const QByteArray name = QStringLiteral("员工%1").arg(i).toUtf8();
+        sqlite3_bind_text(person, 1, number.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(person, 2, name.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(person, 3, "A", -1, SQLITE_STATIC);
+        sqlite3_bind_text(person, 4, i % 2 ? "男" : "女", -1, SQLITE_STATIC);
+        sqlite3_bind_double(person, 5, 1500 + (i * 37) % 6000);
+        sqlite3_bind_text(person, 6, "6222020200112233445", -1, SQLITE_STATIC);
+        sqlite3_bind_text(person, 7, "健身路1号", -1, SQLITE_STATIC);
+        sqlite3_bind_text(person, 8, "010-12345678", -1, SQLITE_STATIC);
+        check(sqlite3_step(person), db, "insert rsda");
+        sqlite3_reset(person);
+    }
+    sqlite3_finalize(person);
+
+    QByteArray sql = "insert into rsgz (f0,f1,f2";
+    for (int t = 1; t <= 40; ++t)
+        sql += ",t" + QByteArray::number(t);
+    sql += ") values (?,?,?";
+    for (int t = 1; t <= 40; ++t)
+        sql += ",?";
+    sql += ")";
+    sqlite3_stmt *wage = nullptr;
+    check(sqlite3_prepare_v2(db, sql.constData(), -1, &wage, nullptr), db, "prepare rsgz");
+    for (int m = 1; m <= 11; ++m) {
+        const QByteArray month = "2004" + QByteArray::number(m).rightJustified(2, '0');
+        for (int i = 1; i <= n; ++i) {
+            const QByteArray number = QByteArray::number(i).rightJustified(6, '0');
+            const QByteArray name = QStringLiteral("员工%1").arg(i).toUtf8();
+            sqlite3_bind_text(wage, 1, month.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(wage, 2, number.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(wage, 3, name.constData(), -1, SQLITE_TRANSIENT);
+            for (int t = 1; t <= 40; ++t)
+                sqlite3_bind_double(wage, 3 + t, t <= 9 || t >= 39 ? double((i * t * 13) % 5000) : 0.0);
+            check(sqlite3_step(wage), db, "insert rsgz");
+            sqlite3_reset(wage);
+        }
+    }
+    sqlite3_finalize(wage);
+    check(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), db, "commit");
+    cn.close();
+}
+
+double timeMs(const std::function<void()> &work)
+{
+    QElapsedTimer t;
+    const std::clock_t c0 = std::clock();
+    t.start();
+    work();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (qEnvironmentVariableIsSet("BENCH_CPU"))
+        std::fprintf(stderr, "  wall %.1f ms, cpu %.1f ms\n", ms, double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+    return ms;
+}
+
+void report(const char *name, int n, double ours, double plain)
+{
+    std::printf("bench %s n=%d ours_ms=%.1f plain_ms=%.1f ratio=%.2f\n", name, n, ours, plain, ours / plain);
+    std::fflush(stdout);
+}
+
+void runSize(int n, const QString &folder)
+{
+    const QString oursPath = folder + QStringLiteral("/ours_%1.db").arg(n);
+    const QString plainPath = folder + QStringLiteral("/plain_%1.db").arg(n);
+    buildDatabase(oursPath, n);
+    QFile::copy(oursPath, plainPath);
+
+    Connection cn;
+    cn.openFile(oursPath);
+    sqlite3 *plain = nullptr;
+    if (sqlite3_open(plainPath.toUtf8().constData(), &plain) != SQLITE_OK)
+        std::exit(1);
+    registerAccessFunctions(plain);  // the formulas call Int and Nz on both sides
+
+    // The plain side runs the very statements the system builds, prepared in advance.
+    auto plainTx = [plain](const QStringList &statements) {
+        plainExec(plain, QStringLiteral("begin"));
+        for (const QString &s : statements)
+            plainExec(plain, s);
+        plainExec(plain, QStringLiteral("commit"));
+    };
+    QStringList calcStatements;
+    for (const ModGzgs::FormulaItem &item : ModGzgs::ReadFormulaItems(cn, QStringLiteral("rsgz")))
+        calcStatements << ModGzjs::CalcStatement(item, QStringLiteral("200412"));
+    if (calcStatements.size() != 10)
+        std::exit(2);
+
+    // Three rounds each, the best kept; the two sides alternate so that neither gets a warmer cache.
+    const int rounds = 3;
+    double ours = 1e99, base = 1e99;
+    for (int r = 0; r < rounds; ++r) {
+        const QString month = QStringLiteral("20060%1").arg(r + 1);
+        ours = std::min(ours, timeMs([&] { ModGzsc::GenerateMonthFromPersonnel(cn, month); }));
+        base = std::min(base, timeMs([&] { plainTx({ModGzsc::GenerateFromPersonnelSql(month)}); }));
+    }
+    report("generate", n, ours, base);
+
+    ours = base = 1e99;
+    for (int r = 0; r < rounds; ++r) {
+        const QString month = QStringLiteral("20050%1").arg(r + 1);
+        ours = std::min(ours, timeMs([&] { ModGzsc::CopyMonth(cn, month, QStringLiteral("200411")); }));
+        base = std::min(base, timeMs([&] {
+                            plainTx({ModGzsc::DeleteMonthSql(month), ModGzsc::CopyMonthSql(month, QStringLiteral("200411"))});
+                        }));
+    }
+    report("copy", n, ours, base);
+
+    // Copy onto a month that exists: the delete has rows to remove.
+    ours = base = 1e99;
+    for (int r = 0; r < rounds; ++r) {
+        const QString month = QStringLiteral("20050%1").arg(r + 1);
+        ours = std::min(ours, timeMs([&] { ModGzsc::CopyMonth(cn, month, QStringLiteral("200410")); }));
+        base = std::min(base, timeMs([&] {
+                            plainTx({ModGzsc::DeleteMonthSql(month), ModGzsc::CopyMonthSql(month, QStringLiteral("200410"))});
+                        }));
+    }
+    report("copy_replace", n, ours, base);
+
+    // The calculation runs on a month that the generation made, as it would in use.
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200412"));
+    plainTx({ModGzsc::GenerateFromPersonnelSql(QStringLiteral("200412"))});
+    ours = base = 1e99;
+    for (int r = 0; r < rounds; ++r) {
+        ours = std::min(ours, timeMs([&] {
+                            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412")))
+                                std::exit(3);
+                        }));
+        base = std::min(base, timeMs([&] { plainTx(calcStatements); }));
+    }
+    report("calculate", n, ours, base);
+
+    // Both sides must have computed the same month.
+    const QString totalSql = QStringLiteral("select count(*), sum(t40) from rsgz where f0='200412'");
+    const ResultSet oursTotal = cn.query(totalSql);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(plain, totalSql.toUtf8().constData(), -1, &st, nullptr);
+    sqlite3_step(st);
+    const qint64 plainRows = sqlite3_column_int64(st, 0);
+    const double plainSum = sqlite3_column_double(st, 1);
+    sqlite3_finalize(st);
+    if (oursTotal.rows.first().value(0).toLongLong() != n || plainRows != n ||
+        std::abs(oursTotal.rows.first().value(1).toDouble() - plainSum) > 1e-6 * std::abs(plainSum)) {
+        std::fprintf(stderr, "results differ\n");
+        std::exit(4);
+    }
+
+    sqlite3_close(plain);
+    cn.close();
+    QFile::remove(oursPath);
+    QFile::remove(plainPath);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QList<int> sizes{1000, 10000, 100000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i)
+            sizes << QByteArray(argv[i]).toInt();
+    }
+    QTemporaryDir dir;
+    for (int n : sizes)
+        runSize(n, dir.path());
+    return 0;
+}
