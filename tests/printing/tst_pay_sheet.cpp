@@ -6,6 +6,13 @@
 #include "platform/db/connection.h"
 #include "printing/column_sums.h"
 #include "printing/pay_grid.h"
+#include "printing/pay_sheet_window.h"
+#include "printing/pay_slip_window.h"
+#include "platform/ui/data_combo.h"
+#include "platform/ui/flex_grid.h"
+
+#include <QProcess>
+#include <QPushButton>
 
 #include <QtTest>
 
@@ -37,6 +44,8 @@ private slots:
     void leadingNumbersAndSingleSums();
     void paySheetTable();
     void paySlipTable();
+    void payWindows();
+    void payWindowFailures();
 };
 
 void TestPaySheet::leadingNumbersAndSingleSums()
@@ -129,6 +138,92 @@ void TestPaySheet::paySlipTable()
     QCOMPARE(slips->TextMatrix(5, 2), QStringLiteral("李四"));
     QCOMPARE(slips->rows[6], QStringList(4));
     QVERIFY(!QueryPaySlips(cn, QStringLiteral("rsgz"), ColumnList(codes), 4, QStringLiteral("200506")));
+}
+
+void TestPaySheet::payWindows()
+{
+    TestEnv env;
+    Connection &cn = wageDatabase(env);
+    fillMonth(cn, QStringLiteral("200504"));
+    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1) values ('200505','A09','王五',800)"));
+
+    FrmgzDprint sheet;
+    sheet.show();
+    auto *grid = sheet.findChild<FlexGrid *>(QStringLiteral("MSFl"));
+    auto *month = sheet.findChild<DataCombo *>(QStringLiteral("DataRC"));
+    QVERIFY(grid && month);
+    QCOMPARE(month->count(), 2);
+    QVERIFY(month->text().isEmpty());  // nothing chosen at first
+    QCOMPARE(grid->Cols(), 11);
+
+    // Picking an entry queries it; a month without rows afterwards leaves it on screen.
+    month->setFocus();
+    QTest::keyClick(month, Qt::Key_Down);
+    QCOMPARE(month->text(), QStringLiteral("200504"));
+    QCOMPARE(grid->Rows(), 5);
+    QCOMPARE(grid->TextMatrix(0, 3), QStringLiteral("基本工资"));
+    QCOMPARE(grid->TextMatrix(4, 0), QStringLiteral("合计"));
+    QCOMPARE(grid->TextMatrix(4, 3), QStringLiteral("3700.5"));
+    sheet.selectMonth(QStringLiteral("209912"));
+    QCOMPARE(grid->Rows(), 5);
+    QCOMPARE(grid->TextMatrix(1, 2), QStringLiteral("张三"));
+    // A month with rows after it: cleared and refilled.
+    month->setText(QStringLiteral("200505"));
+    sheet.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QCOMPARE(grid->Rows(), 3);
+    QCOMPARE(grid->TextMatrix(1, 2), QStringLiteral("王五"));
+    QCOMPARE(grid->TextMatrix(2, 3), QStringLiteral("800"));
+
+    // Printing without a printer: a PDF beside the program titled with the month, and where it is.
+    sheet.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+    QCOMPARE(env.messages.records.size(), 1);
+    const QString pdf = env.path(QStringLiteral("book1.pdf"));
+    QVERIFY(env.messages.records[0].text.endsWith(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (text.waitForFinished(60000)) {
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(out.contains(QStringLiteral("200505工资表")) && out.contains(QStringLiteral("王五")), qPrintable(out));
+    }
+    // Export writes the grid as it is on screen.
+    sheet.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    QCOMPARE(env.messages.records.last().text,
+             QStringLiteral("导出后，保存文件名称为") + env.path(QStringLiteral("book1.xlsx")));
+
+    FrmgzTprint slips;
+    slips.selectMonth(QStringLiteral("200504"));
+    auto *slipGrid = slips.findChild<FlexGrid *>(QStringLiteral("MSFl"));
+    QCOMPARE(slipGrid->Rows(), 7);
+    QCOMPARE(slipGrid->TextMatrix(2, 2), QStringLiteral("姓名"));
+    QCOMPARE(slipGrid->TextMatrix(3, 2), QStringLiteral("张三乙"));
+    QCOMPARE(slipGrid->TextMatrix(3, 4), QString());  // a Null item
+    QCOMPARE(slips.windowTitle(), QStringLiteral("工资条打印"));
+}
+
+void TestPaySheet::payWindowFailures()
+{
+    TestEnv env;
+    Connection &cn = wageDatabase(env);
+    fillMonth(cn, QStringLiteral("200504"));
+    {
+        // No shown item: said so, and no statement is sent.
+        cn.execute(QStringLiteral("update rs_codedict set can_show='0'"));
+        FrmgzDprint sheet;
+        sheet.selectMonth(QStringLiteral("200504"));
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.records[0].text.contains(QStringLiteral("没有要显示的工资项目")));
+        QCOMPARE(sheet.findChild<FlexGrid *>(QStringLiteral("MSFl"))->Rows(), 0);
+    }
+    env.messages.records.clear();
+    cn.execute(QStringLiteral("update rs_codedict set can_show='1' where colm_code in ('f1','f2','T1')"));
+    FrmgzTprint slips;
+    QCOMPARE(slips.columnList(), QStringLiteral("f1,f2,T1"));
+    // A database error is shown with its description and number.
+    cn.execute(QStringLiteral("drop table rsgz"));
+    slips.selectMonth(QStringLiteral("200504"));
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records[0].text.endsWith(QString::number(DbError::ObjectNotFound)));
+    QCOMPARE(env.messages.records[0].flags, 16);
 }
 
 QTEST_MAIN(TestPaySheet)
