@@ -269,12 +269,16 @@ bool isPlainNumber(const QString &text, double *value, int *decimals)
     if (i != n)
         return false;
     // Significant digits: leading zeros of "0.000123" do not count.
-    QString digits = text.mid(intStart);
-    digits.remove(QLatin1Char('.'));
-    int lead = 0;
-    while (lead < digits.size() - 1 && digits.at(lead) == QLatin1Char('0'))
-        ++lead;
-    if (digits.size() - lead > 15)
+    int significant = 0;
+    bool started = false;
+    for (int k = intStart; k < n; ++k) {
+        const QChar d = text.at(k);
+        if (d == QLatin1Char('.'))
+            continue;
+        started = started || d != QLatin1Char('0');
+        significant += started ? 1 : 0;
+    }
+    if (significant > 15)
         return false;
     if (value)
         *value = text.toDouble();

@@ -44,7 +44,8 @@ QFont ReportPager::makeFont(const ReportFont &font)
     return f;
 }
 
-ReportPager::ReportPager(const ReportDocument &doc) : m_doc(doc), m_source(doc.dataSource())
+ReportPager::ReportPager(const ReportDocument &doc, bool measureText)
+    : m_doc(doc), m_source(doc.dataSource()), m_measure(measureText)
 {
     m_rows = m_source ? m_source->rowCount() : 0;
     const QDateTime when = doc.printDate();
@@ -216,6 +217,8 @@ QRect ReportPager::alignText(const QString &text, const QRect &rect, Rpt::Align 
     if (text.isEmpty())
         return QRect(rect.topLeft(), QSize(0, 0));
     const QFontMetricsF &fm = m_metrics[size_t(font)];
+    if (!m_measure)
+        return rect;
     qreal w = 0;
     int lines = 1;
     if (text.contains(QLatin1Char('\n'))) {

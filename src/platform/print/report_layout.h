@@ -20,7 +20,8 @@ struct PlacedItem {
     QString name;        // the control's name
     QString text;        // final text (formatted value, total, label with its tokens replaced)
     QRect rect;          // the control's rectangle
-    QRect textRect;      // where the text lands inside it by its alignment (Text only)
+    QRect textRect;      // where the text lands inside it by its alignment (Text only); for a
+                         // pager that does not measure, the area the text is aligned in
     QLine line;          // Line only
     Rpt::Align alignment = Rpt::AlignLeft;
     bool border = false;
@@ -47,9 +48,11 @@ struct ReportLayout {
 
 // Lays out pages one at a time with arithmetic only: rows per page come from the section heights,
 // so page n is built without building the pages before it. Fonts and their metrics are made once.
+// Measuring every text costs a text shaping each; the renderer, which aligns while it draws, asks
+// for no measuring.
 class ReportPager {
 public:
-    explicit ReportPager(const ReportDocument &doc);
+    explicit ReportPager(const ReportDocument &doc, bool measureText = true);
     int pageCount() const { return m_pageCount; }
     ReportPage page(int index) const;  // 0-based
     const QList<ReportFont> &fonts() const { return m_fonts; }
@@ -85,6 +88,7 @@ private:
 
     const ReportDocument &m_doc;
     const ReportDataSource *m_source;
+    bool m_measure = true;
     int m_rows = 0;
     PreparedSection m_sec[5];
     int m_capFirst = 0, m_cap = 0;  // detail rows on the first page and on the following pages

@@ -52,21 +52,13 @@ void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
             p.setFont(fonts[size_t(item.font)]);
             currentFont = item.font;
         }
-        // Text wider than its control is cut at the control's edges, as the old reports cut it.
-        const bool overflows = item.textRect.left() < item.rect.left()
-            || item.textRect.left() + item.textRect.width() > item.rect.left() + item.rect.width();
-        if (overflows) {
-            p.save();
-            p.setClipRect(item.rect);
-        }
-        if (item.text.contains(QLatin1Char('\n'))) {
-            p.drawText(QRectF(item.textRect), qtAlignment(item.alignment) | Qt::AlignTop | Qt::TextDontClip, item.text);
-        } else {
-            const qreal baseline = item.textRect.y() + metrics[size_t(item.font)].ascent();
-            p.drawText(QPointF(item.textRect.x(), baseline), item.text);
-        }
-        if (overflows)
-            p.restore();
+        // Aligned while drawn (one shaping per text); text wider than its control is cut at the
+        // control's edges, as the old reports cut it. Centred in the height when it fits.
+        const QFontMetricsF &fm = metrics[size_t(item.font)];
+        const int lines = int(item.text.count(QLatin1Char('\n'))) + 1;
+        const qreal height = fm.lineSpacing() * (lines - 1) + fm.height();
+        const int vertical = height <= item.textRect.height() ? Qt::AlignVCenter : Qt::AlignTop;
+        p.drawText(QRectF(item.textRect), qtAlignment(item.alignment) | vertical, item.text);
     }
 }
 
@@ -96,7 +88,7 @@ QString ReportDocument::exportPdf(const QString &path) const
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.absoluteDir().exists())
         return QStringLiteral("无法写入文件：") + path;
-    ReportPager pager(*this);
+    ReportPager pager(*this, false);
     QPdfWriter writer(path);
     writer.setTitle(m_caption);
     writer.setResolution(1200);
@@ -116,7 +108,7 @@ bool ReportDocument::print(QPrinter *printer) const
         printer->setOutputFileName(uniqueFileName(Shell::instance().programFolder(), QStringLiteral("report"), QStringLiteral(".pdf")));
     if (printer->docName().isEmpty())
         printer->setDocName(m_caption);
-    ReportPager pager(*this);
+    ReportPager pager(*this, false);
     int from = 0, to = pager.pageCount() - 1;
     if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
         from = std::max(0, printer->fromPage() - 1);

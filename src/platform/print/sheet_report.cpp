@@ -46,8 +46,10 @@ HeaderPart parseHeaderCodes(const QString &codes, const QString &sheetName)
             int j = i;
             while (j < n && codes.at(j).isDigit())
                 ++j;
-            if (part.size <= 0)
-                part.size = codes.mid(i, j - i).toDouble();
+            // All the digits make the size, as the spreadsheet reads them; an impossible size is ignored.
+            const double size = codes.mid(i, j - i).toDouble();
+            if (part.size <= 0 && size >= 1 && size <= 409)
+                part.size = size;
             i = j - 1;
         } else if (k == QLatin1Char('P')) {
             part.text += QStringLiteral("%p");

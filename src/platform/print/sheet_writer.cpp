@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -46,14 +47,43 @@ QList<uint> wholeCodes(const QList<uint> &part)
     return part;
 }
 
-QByteArray utf8Cell(const QString &text)
+// The cell's text as UTF-8 in a buffer used again for every cell (no allocation per cell), cut to
+// the longest text a cell holds without splitting a character.
+const char *utf8Cell(const QString &text, std::string &buf)
 {
-    if (text.size() <= kMaxCellText)
-        return text.toUtf8();
-    QString cut = text.left(kMaxCellText);
-    if (cut.back().isHighSurrogate())
-        cut.chop(1);
-    return cut.toUtf8();
+    buf.clear();
+    const qsizetype n = std::min<qsizetype>(text.size(), kMaxCellText);
+    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00) {
+            if (i + 1 >= n || s[i + 1] < 0xDC00 || s[i + 1] >= 0xE000) {
+                if (i + 1 >= n && n < text.size())
+                    break;  // the pair would be cut at the limit: leave it out
+                c = 0xFFFD;
+            } else {
+                c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+            }
+        } else if (c >= 0xDC00 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            buf += char(c);
+        } else if (c < 0x800) {
+            buf += char(0xC0 | (c >> 6));
+            buf += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            buf += char(0xE0 | (c >> 12));
+            buf += char(0x80 | ((c >> 6) & 0x3F));
+            buf += char(0x80 | (c & 0x3F));
+        } else {
+            buf += char(0xF0 | (c >> 18));
+            buf += char(0x80 | ((c >> 12) & 0x3F));
+            buf += char(0x80 | ((c >> 6) & 0x3F));
+            buf += char(0x80 | (c & 0x3F));
+        }
+    }
+    return buf.c_str();
 }
 
 } // namespace
@@ -114,6 +144,19 @@ QString SheetWriter::escapeHeaderText(const QString &text)
 {
     QString out = text;
     return out.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString SheetWriter::headerRun(const QString &text, const QString &family, const QString &style, int size)
+{
+    QString out;
+    if (!family.isEmpty())
+        out += QStringLiteral("&\"%1,%2\"").arg(family, style.isEmpty() ? QStringLiteral("常规") : style);
+    if (size > 0) {
+        out += QLatin1Char('&') + QString::number(size);
+        if (!text.isEmpty() && text.at(0).isDigit())
+            out += QLatin1Char(' ');
+    }
+    return out + escapeHeaderText(text);
 }
 
 QString SheetWriter::headerString() const
@@ -223,12 +266,15 @@ QString SheetWriter::writeXlsx(const QString &path) const
 
     // Cells, row after row (constant memory mode takes them in this order only).
     lxw_error error = LXW_NO_ERROR;
+    std::string utf8;
+    utf8.reserve(256);
     for (int r = 0; r < m_rows && error == LXW_NO_ERROR; ++r) {
         const QStringList empty;
         const QStringList &cells = r < m_cells.size() ? m_cells.at(r) : empty;
         lxw_format *fmt = r == 0 ? headFmt : bodyFmt;
         for (int c = 0; c < m_cols && error == LXW_NO_ERROR; ++c) {
-            const QString text = c < cells.size() ? cells.at(c) : QString();
+            static const QString none;
+            const QString &text = c < cells.size() ? cells.at(c) : none;
             if (text.isEmpty()) {
                 if (m_borders)
                     error = worksheet_write_blank(ws, lxw_row_t(r), lxw_col_t(c), fmt);
@@ -239,12 +285,12 @@ QString SheetWriter::writeXlsx(const QString &path) const
             if (r > 0 && m_numbers && ReportFormat::isPlainNumber(text, &value, &decimals))
                 error = worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), value, numberFormat(decimals));
             else
-                error = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), utf8Cell(text).constData(), fmt);
+                error = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), utf8Cell(text, utf8), fmt);
         }
     }
     for (int c = 0; c < m_signature.size() && error == LXW_NO_ERROR; ++c)
         if (!m_signature.at(c).isEmpty())
-            error = worksheet_write_string(ws, lxw_row_t(m_rows), lxw_col_t(c), utf8Cell(m_signature.at(c)).constData(),
+            error = worksheet_write_string(ws, lxw_row_t(m_rows), lxw_col_t(c), utf8Cell(m_signature.at(c), utf8),
                                            plainFmt);
 
     const lxw_error closed = workbook_close(wb);  // frees the workbook in every case

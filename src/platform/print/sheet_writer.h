@@ -54,6 +54,11 @@ public:
     QString centerHeader() const { return m_centerHeader; }
     QString rightHeader() const { return m_rightHeader; }
     static QString escapeHeaderText(const QString &text);
+    // A run of header text in a font: &"family,style" (when a family is given), &size (when size > 0),
+    // then the text with '&' doubled. A text starting with a digit gets a blank in front: the
+    // spreadsheet would read "&14" + "200505工资表" as the font size 14200505.
+    static QString headerRun(const QString &text, const QString &family = {}, const QString &style = QStringLiteral("常规"),
+                             int size = 0);
     // "&C" + centre + "&R" + right, cut to the 255 characters a page header may hold: the longer
     // part loses characters from its end, whole characters only and never half a code.
     QString headerString() const;
