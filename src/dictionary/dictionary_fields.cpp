@@ -8,6 +8,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/recordset.h"
 #include "platform/ui/bound_line_edit.h"
+#include "platform/ui/data_grid.h"
 #include "platform/ui/message_service.h"
 
 #include <QDate>
@@ -156,10 +157,13 @@ void LockFields(const QList<QLineEdit *> &boxes, int count, bool locked)
 
 void FillFieldsFromRecord(const QList<QLineEdit *> &boxes, int count, const Recordset &rs)
 {
-    if (!rs.isOpen() || rs.eof() || rs.bof())
-        return;
+    if (!rs.isOpen() || rs.eof() || rs.bof() || rs.currentRow() < 0)
+        return;  // also right after a delete, when the cursor stands on no row
     for (int i = 0; i < count && i < boxes.size(); ++i) {
-        const QVariant v = rs.value(boxDataField(boxes.at(i)));
+        const QString field = boxDataField(boxes.at(i));
+        if (field.isEmpty())
+            continue;  // a box bound to no column
+        const QVariant v = rs.value(field);
         boxes.at(i)->setText(v.isNull() ? QString() : v.toString());
     }
 }
@@ -192,4 +196,20 @@ std::optional<QList<GridColumnCaption>> GridCaptionsFor(Connection &cn, const QS
         out.append(c);
     }
     return out;
+}
+
+void SetGridCaptions(DataGrid *grid, const QString &code)
+{
+    QStringList fields;
+    for (int i = 0; i < grid->columnCount(); ++i)
+        fields << grid->columnField(i);
+    const auto columns = GridCaptionsFor(cnMain, code, fields);
+    if (!columns)
+        return;
+    for (int i = 0; i < columns->size(); ++i) {
+        const GridColumnCaption &c = columns->at(i);
+        if (c.found)
+            grid->setColumnCaption(i, c.caption);
+        grid->setColumnWidthTwips(i, c.width);
+    }
 }

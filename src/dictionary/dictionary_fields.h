@@ -9,6 +9,7 @@
 #include <optional>
 
 class Connection;
+class DataGrid;
 class QLineEdit;
 class Recordset;
 
@@ -69,3 +70,7 @@ struct GridColumnCaption {
 // Empty when the dictionary has no row for `code` (the grid is then left as it is).
 std::optional<QList<GridColumnCaption>> GridCaptionsFor(Connection &cn, const QString &code,
                                                        const QStringList &fields);
+
+// Sets the captions and widths of the grid's columns from the wage dictionary of `code`: every
+// column first hidden, then those whose field has a row shown. An empty dictionary changes nothing.
+void SetGridCaptions(DataGrid *grid, const QString &code);  // on cnMain

@@ -1,0 +1,504 @@
+// FrmGZlr: wage entry and modification of one month of rsgz, boxes built from rs_codedict.
+#include "payroll/wage_entry_window.h"
+
+#include "app/program_state.h"
+#include "app/sql_text.h"
+#include "dictionary/dictionary_fields.h"
+#include "dictionary/dictionary_tables.h"
+#include "dictionary/personnel_tables.h"
+#include "payroll/wage_fields.h"
+#include "payroll/wage_months.h"
+#include "platform/db/recordset.h"
+#include "platform/shell/shell.h"
+#include "platform/ui/data_combo.h"
+#include "platform/ui/data_grid.h"
+#include "platform/ui/keyed_toolbar.h"
+#include "platform/ui/message_service.h"
+#include "platform/ui/twips.h"
+#include "printing/dictionary_report.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+void place(QWidget *w, int left, int top, int width, int height) { w->setGeometry(Twips::rect(left, top, width, height)); }
+
+QString cellText(const Recordset *rs, int row, const char *field)
+{
+    const int c = rs->fieldIndex(QString::fromLatin1(field));
+    const QVariant v = c < 0 ? QVariant() : rs->valueAt(row, c);
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+QLabel *label(const char *name, const char *caption, QWidget *parent)
+{
+    auto *l = new QLabel(QString::fromUtf8(caption), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+} // namespace
+
+FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FrmGZlr"));
+    setWindowTitle(QStringLiteral("工资修改"));
+
+    Toolbar1 = new KeyedToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setIconSize(QSize(16, 16));
+    const char *const buttons[][2] = {{"new", "新增"},    {"Edit", "修改"},   {"save", "保存"},      {"cancel", "取消"},
+                                      {"delete", "删除"}, {"find", "查询"},   {"printview", "预览"}, {"print", "打印"},
+                                      {"help", "帮助"},   {"exit", "退出"}};
+    for (const auto &b : buttons)
+        Toolbar1->addButton(QString::fromLatin1(b[0]), QString::fromUtf8(b[1]));
+    connect(Toolbar1, &KeyedToolBar::buttonClicked, this, &FrmGZlr::Toolbar1_ButtonClick);
+
+    const char *const moveText[4] = {"|◀", "◀", "▶", "▶|"};
+    const char *const moveName[4] = {"第一条", "上一条", "下一条", "最后一条"};
+    for (int i = 0; i < 4; ++i) {
+        Cmdmove[i] = new QPushButton(QString::fromUtf8(moveText[i]), this);
+        Cmdmove[i]->setObjectName(QStringLiteral("Cmdmove_%1").arg(i));
+        Cmdmove[i]->setAccessibleName(QString::fromUtf8(moveName[i]));
+        Cmdmove[i]->setToolTip(QString::fromUtf8(moveName[i]));
+        Cmdmove[i]->setFocusPolicy(Qt::NoFocus);
+        connect(Cmdmove[i], &QPushButton::clicked, this, [this, i] { Cmdmove_Click(i); });
+    }
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    m_entryPage = new QWidget;
+    m_entryPage->setObjectName(QStringLiteral("EntryPage"));
+    SSTab1->addTab(m_entryPage, QStringLiteral("录入"));
+
+    Image1 = label("Image1", "", m_entryPage);
+    Image1->setScaledContents(true);
+    place(Image1, 4800, 700, 4150, 5000);
+    Label3 = label("Label3", "选择月份", m_entryPage);
+    place(Label3, 120, 180, 900, 300);
+    DataRC = new DataCombo(m_entryPage);
+    DataRC->setObjectName(QStringLiteral("DataRC"));
+    DataRC->setStyle(DataCombo::dbcDropdownList);
+    DataRC->setAccessibleName(Label3->text());
+    Label3->setBuddy(DataRC);
+    place(DataRC, 1020, 120, 1400, 375);
+    connect(DataRC, &QComboBox::activated, this, &FrmGZlr::chooseMonth);
+    Label2 = label("Label2", "选择参数类型", m_entryPage);
+    place(Label2, 2550, 180, 1200, 300);
+    Class = new DataCombo(m_entryPage);
+    Class->setObjectName(QStringLiteral("Class"));
+    Class->setStyle(DataCombo::dbcDropdownList);
+    Class->setAccessibleName(Label2->text());
+    Label2->setBuddy(Class);
+    place(Class, 3750, 120, 1500, 375);
+    connect(Class, &QComboBox::activated, this, [this] {
+        // The boxes, and the rows they edit, belong to the table now chosen: an open month of the
+        // earlier table is closed rather than shown through the new table's fields.
+        try {
+            m_tableName = chosenTable();
+            delete rstspzd;
+            rstspzd = nullptr;
+            txtspzd_set(m_tableName);
+            applyFrameSize();
+        } catch (const DbError &e) {
+            reportError(e);
+        }
+    });
+    Label1 = label("Label1", "请输入查询员工编号:", m_entryPage);
+    place(Label1, 5400, 180, 1900, 300);
+    Txtfind = new QLineEdit(m_entryPage);
+    Txtfind->setObjectName(QStringLiteral("Txtfind"));
+    Txtfind->setAccessibleName(Label1->text());
+    Label1->setBuddy(Txtfind);
+    place(Txtfind, 7300, 120, 1600, 375);
+
+    Framspzd = new QFrame(m_entryPage);
+    Framspzd->setObjectName(QStringLiteral("Framspzd"));
+    place(Framspzd, 120, kFrameTop, 4300, kFrameDesignHeight);
+    Scrspzd = new QScrollBar(Qt::Vertical, m_entryPage);
+    Scrspzd->setObjectName(QStringLiteral("Scrspzd"));
+    Scrspzd->setAccessibleName(QStringLiteral("滚动输入项"));
+    Scrspzd->setRange(0, 0);
+    place(Scrspzd, 4440, kFrameTop, 255, 5000);
+    connect(Scrspzd, &QScrollBar::valueChanged, this, [this](int value) {
+        Framspzd->move(Framspzd->x(), Twips::toPx(frameTop(value)));
+    });
+    makeCaption(0);
+    makeBox(0);
+
+    GridspZd1 = new DataGrid(m_entryPage);
+    GridspZd1->setObjectName(QStringLiteral("GridspZd1"));
+    GridspZd1->setAccessibleName(QStringLiteral("员工列表"));
+    GridspZd1->setBoundColumns({QStringLiteral("f1"), QStringLiteral("f2")},
+                               {QStringLiteral("员工编号"), QStringLiteral("姓名")});
+    place(GridspZd1, 4800, 700, 4150, 5000);
+
+    Gridspzd = new DataGrid;
+    Gridspzd->setObjectName(QStringLiteral("Gridspzd"));
+    Gridspzd->setAccessibleName(QStringLiteral("月份工资列表"));
+    auto *browse = new QWidget;
+    auto *browseLayout = new QVBoxLayout(browse);
+    browseLayout->setContentsMargins(4, 4, 4, 4);
+    browseLayout->addWidget(Gridspzd);
+    SSTab1->addTab(browse, QStringLiteral("浏览"));
+
+    rsClass = new Recordset(this);
+    rsMonths = new Recordset(this);
+    Form_Load();
+}
+
+FrmGZlr::~FrmGZlr() = default;
+
+void FrmGZlr::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Toolbar1->setGeometry(0, 0, width(), Twips::toPx(540));
+    const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
+    for (int i = 0; i < 4; ++i) {
+        place(Cmdmove[i], moveLeft[i], 60, moveWidth[i], 420);
+        Cmdmove[i]->raise();
+    }
+    SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120),
+                        height() - Twips::toPx(600));
+}
+
+void FrmGZlr::Form_Load()
+{
+    resize(Twips::toPx(9315), Twips::toPx(6750));
+    setEditing(false);
+    try {
+        rsClass->Open(ModDict::CatalogueSql(QStringLiteral("工资")), cnMain, Recordset::adOpenStatic,
+                      Recordset::adLockReadOnly);
+        Class->setRowSource(rsClass, QStringLiteral("table_name_explan"), QStringLiteral("table_name"));
+        if (rsClass->RecordCount() > 0) {
+            Class->setText(cellText(rsClass, 0, "table_name_explan"));
+            m_tableName = cellText(rsClass, 0, "table_name");
+            txtspzd_set(m_tableName);
+        }
+    } catch (const DbError &e) {
+        if (e.number == DbError::ObjectNotFound) {
+            try {
+                ModJgupdate::CreatePersonnelTables();
+            } catch (const DbError &e2) {
+                MsgBox(e2.description + QString::number(e2.number));
+            }
+        } else {
+            MsgBox(e.description + QString::number(e.number));
+        }
+        return;
+    }
+    // From here on a failure only leaves a picture or the month list out.
+    const QString picture = Shell::instance().programFolder() + QStringLiteral("/back.gif");
+    if (QFileInfo::exists(picture))
+        Image1->setPixmap(QPixmap(picture));
+    try {
+        rsMonths->Open(ModGzsc::MonthListSql(), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);
+        DataRC->setRowSource(rsMonths, QStringLiteral("ye"));
+        DataRC->setCurrentIndex(-1);
+    } catch (const DbError &) {
+    }
+    applyFrameSize();
+}
+
+QString FrmGZlr::chosenTable() const { return Class->boundText().trimmed(); }
+
+void FrmGZlr::applyFrameSize()
+{
+    const int n = int(txtspzd.size());
+    Framspzd->resize(Framspzd->width(), Twips::toPx(frameHeight(n)));
+    Scrspzd->setRange(0, scrollMax(n));
+    Scrspzd->setValue(0);
+    Framspzd->move(Framspzd->x(), Twips::toPx(frameTop(0)));
+}
+
+QLabel *FrmGZlr::makeCaption(int index)
+{
+    auto *l = new QLabel(Framspzd);
+    l->setObjectName(QStringLiteral("Labspzd_%1").arg(index));
+    l->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
+    place(l, kCaptionLeft, captionTop(index), kCaptionWidth, kCaptionHeight);
+    Labspzd.append(l);
+    return l;
+}
+
+QLineEdit *FrmGZlr::makeBox(int index)
+{
+    auto *box = new QLineEdit(Framspzd);
+    box->setObjectName(QStringLiteral("txtspzd_%1").arg(index));
+    place(box, kBoxLeft, boxTop(index), kBoxWidth, kBoxHeight);
+    box->setReadOnly(!m_editing);
+    box->installEventFilter(this);
+    Labspzd.value(index)->setBuddy(box);
+    txtspzd.append(box);
+    return box;
+}
+
+void FrmGZlr::removeExtraFields()
+{
+    while (txtspzd.size() > 1) {
+        delete txtspzd.takeLast();
+        delete Labspzd.takeLast();
+    }
+}
+
+void FrmGZlr::txtspzd_set(const QString &table)
+{
+    SSTab1->setCurrentIndex(0);
+    auto dict = std::make_unique<Recordset>(this);
+    dict->Open(ModDict::WageDictShownSql(table), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);
+    delete rsDict;
+    rsDict = dict.release();
+
+    removeExtraFields();
+    const int n = rsDict->RecordCount();
+    if (n < 1) {
+        // No field in use: box 0 alone stays, empty and without a column.
+        Labspzd[0]->clear();
+        txtspzd[0]->clear();
+        setBoxDataField(txtspzd[0], QString());
+        m_fieldList = QStringLiteral("id");
+    } else {
+        setBoxDataField(txtspzd[0], cellText(rsDict, 0, "colm_code"));
+        if (Gridspzd->columnCount() > 1) {
+            Gridspzd->setColumnCaption(1, cellText(rsDict, 0, "colm_name"));
+            Gridspzd->setColumnWidthTwips(0, 0);
+        }
+        m_fieldList = QStringLiteral("id,") + cellText(rsDict, 0, "colm_code");
+        for (int i = 1; i < n; ++i) {
+            m_fieldList += QLatin1Char(',') + cellText(rsDict, i, "colm_code");
+            makeCaption(i)->show();
+            makeBox(i)->show();
+        }
+    }
+    SetupWageFields(table, Labspzd, txtspzd);
+    SSTab1->setCurrentIndex(0);
+}
+
+void FrmGZlr::chooseMonth()
+{
+    const QString month = DataRC->text();
+    if (month.isEmpty())
+        return;
+    try {
+        GEtjl(QStringLiteral("f0='") + SqlQuote(month) + QLatin1Char('\''));
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+void FrmGZlr::GEtjl(const QString &strtj)
+{
+    auto rs = std::make_unique<Recordset>(this);
+    rs->Open(QStringLiteral("select ") + m_fieldList + QStringLiteral("  from ") + m_tableName + QStringLiteral(" where ") +
+                 strtj + QStringLiteral("  order by f1,[id]"),
+             cnMain, Recordset::adOpenDynamic, Recordset::adLockOptimistic);
+    connect(rs.get(), &Recordset::moved, this, &FrmGZlr::getgznr);
+    connect(rs.get(), &Recordset::reset, this, &FrmGZlr::getgznr);
+    Gridspzd->setRecordset(rs.get());
+    GridspZd1->setRecordset(rs.get());
+    delete rstspzd;
+    rstspzd = rs.release();
+    SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+    getgznr();
+}
+
+void FrmGZlr::getgznr()
+{
+    // Runs on every move, also those the grids make, so no error may leave it.
+    if (!rstspzd || !rstspzd->isOpen() || rstspzd->bof() || rstspzd->eof() || rstspzd->currentRow() < 0)
+        return;
+    try {
+        FillFieldsFromRecord(txtspzd, int(txtspzd.size()), *rstspzd);
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+void FrmGZlr::cmd_yd(bool move_qian, bool move_hou)
+{
+    Cmdmove[0]->setEnabled(move_qian);
+    Cmdmove[1]->setEnabled(move_qian);
+    Cmdmove[2]->setEnabled(move_hou);
+    Cmdmove[3]->setEnabled(move_hou);
+}
+
+void FrmGZlr::cmdmoveSet(bool blnbj)
+{
+    for (QPushButton *b : Cmdmove)
+        b->setEnabled(blnbj);
+}
+
+void FrmGZlr::kongjian_enabled(bool jzbl)
+{
+    for (const char *key : {"printview", "print", "new", "Edit", "find", "delete", "exit"})
+        Toolbar1->setButtonEnabled(QString::fromLatin1(key), jzbl);
+    Toolbar1->setButtonEnabled(QStringLiteral("cancel"), !jzbl);
+    Toolbar1->setButtonEnabled(QStringLiteral("save"), !jzbl);
+}
+
+// Browsing or editing. While the boxes are being changed nothing may move the row under them
+// (the grids and the month and table choosers are disabled), so a save writes the row shown.
+void FrmGZlr::setEditing(bool editing)
+{
+    m_editing = editing;
+    LockFields(txtspzd, int(txtspzd.size()), !editing);
+    cmdmoveSet(!editing);
+    kongjian_enabled(!editing);
+    for (QWidget *w : {static_cast<QWidget *>(Gridspzd), static_cast<QWidget *>(GridspZd1),
+                       static_cast<QWidget *>(DataRC), static_cast<QWidget *>(Class)})
+        w->setEnabled(!editing);
+}
+
+void FrmGZlr::reportError(const DbError &e)
+{
+    MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly + Msg::vbCritical);
+}
+
+void FrmGZlr::Toolbar1_ButtonClick(const QString &key)
+{
+    try {
+        if (key == QLatin1String("new")) {
+            Gridspzd->setRecordset(nullptr);
+            setEditing(true);
+        } else if (key == QLatin1String("Edit")) {
+            setEditing(true);
+        } else if (key == QLatin1String("save")) {
+            cmdSave();
+        } else if (key == QLatin1String("cancel")) {
+            // Back to the row as stored: the boxes are filled again and the grid shows the month.
+            setEditing(false);
+            if (rstspzd) {
+                Gridspzd->setRecordset(rstspzd);
+                SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+            }
+            getgznr();
+        } else if (key == QLatin1String("delete")) {
+            cmdDelete();
+        } else if (key == QLatin1String("find")) {
+            cmdFind();
+        } else if (key == QLatin1String("printview")) {
+            if (rstspzd)
+                DictReport(chosenTable(), *rstspzd, QStringLiteral("v"));
+        } else if (key == QLatin1String("exit")) {
+            close();
+        }
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+void FrmGZlr::cmdSave()
+{
+    if (!CheckWageFields(chosenTable(), txtspzd))
+        return;  // its message is shown; editing goes on
+    if (!rstspzd || !rstspzd->isOpen() || rstspzd->bof() || rstspzd->eof())
+        return;
+    const QVariant id = rstspzd->value(QStringLiteral("ID"));
+    const QString table = m_tableName.trimmed();
+    try {
+        // The null statements and the update stand or fall together.
+        Transaction tx(cnMain);
+        BuildUpdateSetList(txtspzd, int(txtspzd.size()), table, id.toLongLong());
+        if (!strUpdateSet.isEmpty())
+            cnMain.execute(QStringLiteral("update [") + table + QStringLiteral("] set ") + strUpdateSet +
+                           QStringLiteral(" where ID=") + QString::number(id.toLongLong()));
+        tx.commit();
+    } catch (const DbError &e) {
+        reportError(e);  // nothing is written; the typed values stay for another try
+        return;
+    }
+    MsgBox(QStringLiteral("数据信息。更新完成！"), Msg::vbOKOnly + Msg::vbExclamation);
+    rstspzd->Requery();
+    // The saved row stays the current one.
+    if (!rstspzd->Find(QStringLiteral("id=") + QString::number(id.toLongLong())) && rstspzd->RecordCount() > 0)
+        rstspzd->MoveFirst();
+    Gridspzd->setRecordset(rstspzd);
+    SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+    setEditing(false);
+}
+
+void FrmGZlr::cmdDelete()
+{
+    if (!rstspzd)
+        return;  // no month open
+    if (MsgBox(QStringLiteral("确认删除当前记录"), Msg::vbOKCancel + Msg::vbExclamation) != Msg::vbOK)
+        return;
+    rstspzd->Delete();
+    rstspzd->MoveNext();
+    if (rstspzd->RecordCount() > 0 && rstspzd->eof())
+        rstspzd->MoveLast();
+}
+
+void FrmGZlr::cmdFind()
+{
+    // The employee number typed in Txtfind, within the open month, forward from the current row.
+    if (!rstspzd)
+        return;
+    if (rstspzd->Find(QStringLiteral("f1='") + SqlQuote(Txtfind->text()) + QLatin1Char('\'')))
+        return;
+    MsgBox(QStringLiteral("未查到数据!"), Msg::vbOKOnly + Msg::vbExclamation);
+    if (rstspzd->RecordCount() > 0)
+        rstspzd->MoveLast();
+}
+
+void FrmGZlr::Cmdmove_Click(int index)
+{
+    if (!rstspzd || rstspzd->RecordCount() < 2)
+        return;
+    try {
+        switch (index) {
+        case 0:
+            rstspzd->MoveFirst();
+            cmd_yd(false, true);
+            break;
+        case 1:
+            rstspzd->MovePrevious();
+            if (rstspzd->bof())
+                rstspzd->MoveFirst();
+            cmd_yd(true, true);
+            if (rstspzd->AbsolutePosition() == 1)
+                cmd_yd(false, true);
+            break;
+        case 2:
+            rstspzd->MoveNext();
+            if (rstspzd->eof())
+                rstspzd->MoveLast();
+            cmd_yd(true, true);
+            if (rstspzd->AbsolutePosition() == rstspzd->RecordCount())
+                cmd_yd(true, false);
+            break;
+        case 3:
+            cmd_yd(true, false);
+            rstspzd->MoveLast();
+            break;
+        }
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+bool FrmGZlr::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    const int i = box ? int(txtspzd.indexOf(box)) : -1;
+    if (i >= 0 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            txtspzd.at(i + 1 < txtspzd.size() ? i + 1 : 0)->setFocus();
+            return true;
+        }
+    } else if (i == 2 && event->type() == QEvent::FocusOut && !box->isReadOnly()) {
+        box->setText(box->text().toUpper());
+    }
+    return QWidget::eventFilter(watched, event);
+}
