@@ -5,6 +5,15 @@
 #include "app/sql_text.h"
 #include "dictionary/personnel_tables.h"
 #include "payroll/batch_modify.h"
+#include "payroll/batch_modify_window.h"
+#include "platform/ui/data_combo.h"
+#include "platform/ui/keyed_toolbar.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include "platform/db/connection.h"
 
 #include <QtTest>
@@ -50,6 +59,8 @@ private slots:
     void conditionTexts();
     void valueChecks();
     void updateStatement();
+    void windowModifies();
+    void windowRefusals();
 };
 
 void TestBatchModify::conditionTexts()
@@ -175,6 +186,143 @@ void TestBatchModify::updateStatement()
     // No condition: every row of every month.
     QCOMPARE(BatchUpdateSql(QStringLiteral("T3"), QStringLiteral("5"), QString()), QStringLiteral("update rsgz set T3=5"));
     QCOMPARE(RunBatchModify(cn, QStringLiteral("T3"), QStringLiteral("5"), QString()), 5);
+}
+
+namespace {
+template <class T>
+T *child(QWidget &w, const QString &name)
+{
+    T *c = w.findChild<T *>(name);
+    if (!c)
+        qFatal("no control %s", qPrintable(name));
+    return c;
+}
+
+QList<double> column(Connection &cn, const QString &col)
+{
+    QList<double> out;
+    for (const auto &row : cn.query(QStringLiteral("select ") + col + QStringLiteral(" from rsgz order by f0,f1")).rows)
+        out << row[0].toDouble();
+    return out;
+}
+} // namespace
+
+void TestBatchModify::windowModifies()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    ModJgupdate::CreateWageTables(cn);
+    ModJgupdate::WriteDefaultWageItems(cn);
+    addMonth(cn, QStringLiteral("200504"), {QStringLiteral("张三"), QStringLiteral("李四")});
+    addMonth(cn, QStringLiteral("200505"), {QStringLiteral("张三")});
+
+    FrmGZPlxg w;
+    w.show();
+    // Rows start on the items in dictionary order, operators on "=", connectors off until a value is typed.
+    QCOMPARE(child<DataCombo>(w, QStringLiteral("DataCombo1_0"))->text(), QStringLiteral("月份"));
+    QCOMPARE(child<DataCombo>(w, QStringLiteral("DataCombo1_7"))->text(), QStringLiteral("公积金"));
+    QCOMPARE(child<QComboBox>(w, QStringLiteral("Combo1_5"))->currentText(), QStringLiteral("="));
+    auto *join0 = child<QComboBox>(w, QStringLiteral("Combljtj_0"));
+    QVERIFY(!join0->isEnabled());
+    auto *v0 = child<QLineEdit>(w, QStringLiteral("txtsj_0"));
+    QTest::keyClicks(v0, QStringLiteral("200504"));
+    QVERIFY(join0->isEnabled());
+
+    child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
+    QTest::keyClicks(child<QLineEdit>(w, QStringLiteral("txtZd")), QStringLiteral("t1/10"));
+    child<QPushButton>(w, QStringLiteral("CmdFind"))->click();
+    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("数据修改完成！")});
+    QCOMPARE(env.messages.records[0].flags, 48);
+    QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 0}));
+    QCOMPARE(child<QPlainTextEdit>(w, QStringLiteral("Text4"))->toPlainText(), QStringLiteral("f0='200504'"));
+    QVERIFY(v0->text().isEmpty());
+    // With the values emptied, running again (toolbar "修改") changes every row of every month.
+    child<KeyedToolBar>(w, QStringLiteral("Toolbar1"))->button(QStringLiteral("edit"))->trigger();
+    QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 100}));
+
+    // "或者" after row 1 joins rows 0 and 2 although row 1 is empty; viewing the condition clears the values.
+    QTest::keyClicks(v0, QStringLiteral("200505"));
+    auto *join1 = child<QComboBox>(w, QStringLiteral("Combljtj_1"));
+    auto *v1 = child<QLineEdit>(w, QStringLiteral("txtsj_1"));
+    QTest::keyClicks(v1, QStringLiteral("A01"));
+    join1->setFocus();
+    QTest::keyClick(join1, Qt::Key_Down);
+    QCOMPARE(child<QLineEdit>(w, QStringLiteral("Txttj_1"))->text(), QStringLiteral("or"));
+    v1->clear();
+    QVERIFY(!join1->isEnabled());
+    child<QLineEdit>(w, QStringLiteral("txtsj_2"))->setText(QStringLiteral("李四"));
+    child<QPushButton>(w, QStringLiteral("Cmdview"))->click();
+    QCOMPARE(w.condition(), QStringLiteral("f0='200505' or f2='李四'"));
+    QVERIFY(v0->text().isEmpty());
+
+    // A date item: the picker stands beside the focused value box and writes into it.
+    cn.execute(QStringLiteral("update rs_codedict set colm_type='DATE' where colm_code='f1'"));
+    FrmGZPlxg dated;
+    dated.show();
+    auto *picker = child<QDateEdit>(dated, QStringLiteral("DTPheLp"));
+    auto *d1 = child<QLineEdit>(dated, QStringLiteral("txtsj_1"));
+    QCOMPARE(dated.GetDAtaType(1), QStringLiteral("DATETIME"));
+    dated.getHelp(1);
+    QVERIFY(picker->isVisible());
+    QCOMPARE(picker->y(), d1->y());
+    picker->setDate(QDate(2005, 3, 17));
+    QCOMPARE(d1->text(), QStringLiteral("2005-3-17"));
+    dated.getHelp(2);
+    QVERIFY(!picker->isVisible());
+}
+
+void TestBatchModify::windowRefusals()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    ModJgupdate::CreateWageTables(cn);
+    ModJgupdate::WriteDefaultWageItems(cn);
+    addMonth(cn, QStringLiteral("200504"), {QStringLiteral("张三")});
+    FrmGZPlxg w;
+    auto *v0 = child<QLineEdit>(w, QStringLiteral("txtsj_0"));
+    auto *v3 = child<QLineEdit>(w, QStringLiteral("txtsj_3"));
+    child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
+    auto *newValue = child<QLineEdit>(w, QStringLiteral("txtZd"));
+    newValue->setText(QStringLiteral("5"));
+
+    // A basic wage that is no number: refused before anything runs; the month row is already quoted.
+    v0->setText(QStringLiteral("200504"));
+    v3->setText(QStringLiteral("abc"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("请输入数字")});
+    QCOMPARE(env.messages.records[0].flags, 0);
+    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
+    QCOMPARE(v3->text(), QStringLiteral("abc"));
+    QCOMPARE(column(cn, QStringLiteral("t2")), QList<double>{0});
+
+    // Corrected: the quoted month is taken as it stands.
+    v3->setText(QStringLiteral("1000"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.texts().last(), QStringLiteral("数据修改完成！"));
+    QCOMPARE(column(cn, QStringLiteral("t2")), QList<double>{5});
+
+    // No new value: nothing happens, silently, and the values stay.
+    env.messages.records.clear();
+    v0->setText(QStringLiteral("200504"));
+    newValue->clear();
+    w.CmdFind_Click();
+    QVERIFY(env.messages.records.isEmpty());
+    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
+
+    // A new value the database refuses goes to the common error report; no success, values kept.
+    newValue->setText(QStringLiteral("t1+"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records[0].text.startsWith(QStringLiteral("错误号 ") + QString::number(DbError::SyntaxError)));
+    QCOMPARE(env.messages.records[0].flags, 16);
+    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
+
+    // A missing wage table is reported too, not passed over.
+    cn.execute(QStringLiteral("drop table rsgz"));
+    newValue->setText(QStringLiteral("1"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.records.size(), 2);
+    QVERIFY(env.messages.records[1].text.endsWith(QString::number(DbError::ObjectNotFound)));
 }
 
 QTEST_MAIN(TestBatchModify)
