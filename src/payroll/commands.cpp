@@ -3,7 +3,6 @@
 
 #include "app/main_window.h"
 #include "payroll/batch_modify_window.h"
-#include "payroll/batch_modify_window.h"
 #include "payroll/employee_generation_window.h"
 #include "payroll/month_generation_window.h"
 #include "payroll/wage_calculation_window.h"
@@ -22,9 +21,6 @@ void registerPayrollCommands(form_main &mainWindow)
     });
     mainWindow.setCommand(QStringLiteral("menu_gZset_5"), [&mainWindow] {
         mainWindow.showChild(QStringLiteral("FrmGZjs"), [] { return new FrmGZjs; });
-    });
-    mainWindow.setCommand(QStringLiteral("menu_gZset_6"), [&mainWindow] {
-        mainWindow.showChild(QStringLiteral("FrmGZPlxg"), [] { return new FrmGZPlxg; });
     });
     mainWindow.setCommand(QStringLiteral("menu_gZset_6"), [&mainWindow] {
         mainWindow.showChild(QStringLiteral("FrmGZPlxg"), [] { return new FrmGZPlxg; });
