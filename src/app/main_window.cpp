@@ -61,6 +61,8 @@ QAction *form_main::menuItem(const QString &name) const { return m_items.value(n
 
 void form_main::setCommand(const QString &itemName, std::function<void()> command)
 {
+    if (!m_items.contains(itemName))
+        qWarning("form_main: no menu item named %s", qPrintable(itemName));
     m_commands.insert(itemName, std::move(command));
 }
 
