@@ -60,16 +60,13 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
 {
     setObjectName(QStringLiteral("FrmreportSetGZXM"));
     setWindowTitle(QStringLiteral("工资项目名称修改"));
-    setFixedSize(Twips::toPx(11520), Twips::toPx(7080));
+    setFixedSize(Twips::toPx(13800), Twips::toPx(7080));
 
     DataGrid1 = new DataGrid(this);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(QStringLiteral("工资项目"));
-    DataGrid1->setGeometry(Twips::rect(120, 120, 11280, 4800));
+    DataGrid1->setGeometry(Twips::rect(120, 120, 13560, 4800));
     DataGrid1->setBoundColumns(gridFields(), gridCaptions());
-    const int widths[] = {700, 800, 1000, 1100, 1200, 1000, 900, 900, 1800, 1800, 1500};
-    for (int c = 0; c < gridFields().size(); ++c)
-        DataGrid1->setColumnWidthTwips(c, widths[c]);
     DataGrid1->setAllowUpdate(false);
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("月份、姓名、卡号、基本工资不要修改。"), 5040);
@@ -81,7 +78,7 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
     Txttablename->setObjectName(QStringLiteral("Txttablename"));
     Txttablename->setAccessibleName(QStringLiteral("表名"));
     Txttablename->setReadOnly(true);
-    Txttablename->setGeometry(Twips::rect(10200, 5040, 1200, 330));
+    Txttablename->setGeometry(Twips::rect(12480, 5040, 1200, 330));
 
     const QStyle::StandardPixmap icons[] = {QStyle::SP_MediaSkipBackward, QStyle::SP_MediaSeekBackward,
                                             QStyle::SP_MediaSeekForward, QStyle::SP_MediaSkipForward};
@@ -94,7 +91,7 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
         b->setIcon(style()->standardIcon(icons[i]));
         b->setToolTip(tips[i]);
         b->setAccessibleName(tips[i]);
-        b->setGeometry(Twips::rect(8040 + i * 510, 5040, 480, 420));
+        b->setGeometry(Twips::rect(10320 + i * 510, 5040, 480, 420));
         connect(b, &QToolButton::clicked, this, [this, i] { Cmdmove_Click(i + 1); });
         *moves[i] = b;
     }
@@ -106,7 +103,7 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
     cmdbc = makeButton(this, QStringLiteral("cmdbc"), QStringLiteral("保存"), 3720, top, 1080);
     cmdqx = makeButton(this, QStringLiteral("cmdqx"), QStringLiteral("取消"), 4920, top, 1080);
     cmdjc = makeButton(this, QStringLiteral("cmdjc"), QStringLiteral("检查公式"), 6360, top, 1320);
-    Cmdtc = makeButton(this, QStringLiteral("Cmdtc"), QStringLiteral("退 出"), 10080, top, 1320);
+    Cmdtc = makeButton(this, QStringLiteral("Cmdtc"), QStringLiteral("退 出"), 12360, top, 1320);
     connect(cmdzj, &QPushButton::clicked, this, &FrmreportSetGZXM::cmdzj_Click);
     connect(cmdxg, &QPushButton::clicked, this, &FrmreportSetGZXM::cmdxg_Click);
     connect(cmdsc, &QPushButton::clicked, this, &FrmreportSetGZXM::cmdsc_Click);
@@ -193,6 +190,10 @@ void FrmreportSetGZXM::Form_Activate()
     if (m_caption.isEmpty() && code == DictCodes::kWageTable)
         m_caption = DictCodes::kWageCaption;
     DataGrid1->setRecordset(rsItems);
+    // Column widths once the grid has its columns.
+    const int widths[] = {700, 700, 900, 1000, 1200, 900, 800, 800, 2200, 2200, 1800};
+    for (int c = 0; c < gridFields().size(); ++c)
+        DataGrid1->setColumnWidthTwips(c, widths[c]);
     m_activated = true;
 }
 
