@@ -11,7 +11,6 @@ class TestWageFormulas : public QObject {
     Q_OBJECT
 private slots:
     void namesRead();
-    void itemsToCompute();
     void checkFindsEveryProblemAndChangesNothing();
     void checkOfSoundItems();
 };
@@ -24,23 +23,6 @@ void TestWageFormulas::namesRead()
     QCOMPARE(ModGzgs::NamesRead(QStringLiteral("f1='t7' and t8 is not null or f2=\"t9\" and 1.5e3 > t8 + T10")),
              (QStringList{"f1", "t8", "f2", "T10"}));
     QCOMPARE(ModGzgs::NamesRead(QStringLiteral("f2='O''t11' or t12 between 1 and 2")), (QStringList{"f2", "t12"}));
-}
-
-void TestWageFormulas::itemsToCompute()
-{
-    TestEnv env;
-    Connection &cn = openPayrollDatabase(env);
-    setItem(cn, QStringLiteral("T39"), QStringLiteral("  t1+t2  "), QStringLiteral(" "));
-    setItem(cn, QStringLiteral("T2"), QStringLiteral("t1*0.1"), QStringLiteral(" f1='001' "));
-    setItem(cn, QStringLiteral("T3"), QStringLiteral("   "));                       // blank: no formula
-    setItem(cn, QStringLiteral("T7"), QStringLiteral("1"), {}, QStringLiteral("0"));  // not in use
-    const QList<ModGzgs::FormulaItem> items = ModGzgs::ReadFormulaItems(cn, QStringLiteral("rsgz"));
-    QCOMPARE(items.size(), 2);
-    QCOMPARE(items.at(0).colmCode, QStringLiteral("T2"));
-    QCOMPARE(items.at(0).condition, QStringLiteral(" f1='001' "));  // used as written
-    QVERIFY(items.at(0).hasCondition());
-    QCOMPARE(items.at(1).formula, QStringLiteral("t1+t2"));
-    QVERIFY(!items.at(1).hasCondition());
 }
 
 void TestWageFormulas::checkFindsEveryProblemAndChangesNothing()

@@ -1,4 +1,4 @@
-// Tests of month generation: from the personnel table, by copying a month, for one employee.
+// Tests of the month statements: months stored as typed, quoted texts, and replacements that fail whole.
 #include "payroll/payroll_fixture.h"
 #include "payroll/wage_months.h"
 #include "support/test_env.h"
@@ -11,9 +11,7 @@ class TestMonthGeneration : public QObject {
     Q_OBJECT
 private slots:
     void generateFromPersonnel();
-    void copyReplacesTheTargetMonth();
     void copyThatFailsKeepsTheOldRows();
-    void oneEmployee();
 };
 
 void TestMonthGeneration::generateFromPersonnel()
@@ -41,40 +39,6 @@ void TestMonthGeneration::generateFromPersonnel()
     QCOMPARE(ModGzsc::EmployeeNames(cn), (QStringList{"O'Brien", "李四"}));  // by number
 }
 
-void TestMonthGeneration::copyReplacesTheTargetMonth()
-{
-    TestEnv env;
-    Connection &cn = openPayrollDatabase(env);
-    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
-    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 2500);
-    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504"));
-    QString set;
-    for (int n = 1; n <= 40; ++n)
-        set += QStringLiteral("%1t%2 = %2 + id * 100").arg(n > 1 ? "," : "").arg(n);
-    cn.execute(QStringLiteral("update rsgz set ") + set);
-    // The target month has a different employee set, which the copy replaces.
-    addPerson(cn, QStringLiteral("003"), QStringLiteral("王五"), 1000);
-    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200505"));
-    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 3);
-
-    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("200504")), 2);
-    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 2);
-    for (const QString &number : {QStringLiteral("001"), QStringLiteral("002")})
-        for (int n = 1; n <= 40; ++n) {
-            const QString col = QStringLiteral("t%1").arg(n);
-            QCOMPARE(wage(cn, QStringLiteral("200505"), number, col), wage(cn, QStringLiteral("200504"), number, col));
-        }
-    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("002"), QStringLiteral("t40")), 240.0);
-
-    // Onto itself: refused, nothing changes.
-    const QString before = monthDump(cn, QStringLiteral("200504"));
-    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200504"), QStringLiteral("200504")), -1);
-    QCOMPARE(monthDump(cn, QStringLiteral("200504")), before);
-    // From a month without rows: the target is emptied and nothing is inserted.
-    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("199901")), 0);
-    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 0);
-}
-
 void TestMonthGeneration::copyThatFailsKeepsTheOldRows()
 {
     TestEnv env;
@@ -92,28 +56,6 @@ void TestMonthGeneration::copyThatFailsKeepsTheOldRows()
     QVERIFY_THROWS_EXCEPTION(DbError, ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")));
     QCOMPARE(monthDump(cn, QStringLiteral("200505")), before);
     QCOMPARE(cn.transactionDepth(), 0);
-}
-
-void TestMonthGeneration::oneEmployee()
-{
-    TestEnv env;
-    Connection &cn = openPayrollDatabase(env);
-    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
-    addPerson(cn, QStringLiteral("002"), QStringLiteral("张三"), 2000);  // two people of one name
-    addPerson(cn, QStringLiteral("003"), QStringLiteral("D'Arcy"), 1500);
-    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200504"));
-
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")), 2);
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral(" 张三 ")), 2);
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")), 2);
-    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 2);
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("D'Arcy")), 1);
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("D'Arcy")), 1);
-    QCOMPARE(monthRows(cn, QStringLiteral("200505")), 3);
-    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("003"), QStringLiteral("t1")), 1500.0);
-    // A name with no personnel row inserts nothing; other months are untouched.
-    QCOMPARE(ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("无此人")), 0);
-    QCOMPARE(monthRows(cn, QStringLiteral("200504")), 3);
 }
 
 QTEST_MAIN(TestMonthGeneration)

@@ -74,7 +74,10 @@ void TestPayrollWindows::monthCopy()
     TestEnv env;
     Connection &cn = openWithPeople(env);
     cn.execute(ModGzsc::GenerateFromPersonnelSql(QStringLiteral("200504")));
-    cn.execute(QStringLiteral("update rsgz set t7 = 70, t40 = 400"));
+    QString set;
+    for (int n = 1; n <= 40; ++n)
+        set += QStringLiteral("%1t%2 = %2 + id * 100").arg(n > 1 ? "," : "").arg(n);
+    cn.execute(QStringLiteral("update rsgz set ") + set);
     FrmGzsC w;
     choose(w, "DataRC0", QStringLiteral("200504"));
     click(w, "Command1");
@@ -85,7 +88,7 @@ void TestPayrollWindows::monthCopy()
     click(w, "Command1");
     QCOMPARE(env.messages.records.size(), 2);
     QCOMPARE(lastText(env), QStringLiteral("当月工资生成完成！"));
-    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("002"), QStringLiteral("t7")), 70.0);
+    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("002"), QStringLiteral("t7")), 207.0);
 
     // Onto an existing month: No leaves it, with no further message; Yes replaces it.
     cn.execute(QStringLiteral("update rsgz set t40 = 1 where f0 = '200505'"));
@@ -98,15 +101,21 @@ void TestPayrollWindows::monthCopy()
     click(w, "Command1");
     QCOMPARE(lastText(env), QStringLiteral("当月工资生成完成！"));
     QCOMPARE(monthRows(cn, QStringLiteral("200505")), 2);
-    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("001"), QStringLiteral("t40")), 400.0);
+    for (const QString &number : {QStringLiteral("001"), QStringLiteral("002")})
+        for (int n = 1; n <= 40; ++n) {
+            const QString col = QStringLiteral("t%1").arg(n);
+            QCOMPARE(wage(cn, QStringLiteral("200505"), number, col), wage(cn, QStringLiteral("200504"), number, col));
+        }
+    QCOMPARE(wage(cn, QStringLiteral("200505"), QStringLiteral("001"), QStringLiteral("t40")), 140.0);
 
     // Onto itself: refused before anything is asked or changed.
+    const QString before = monthDump(cn, QStringLiteral("200504"));
     const int shown = int(env.messages.records.size());
     choose(w, "DataRC", QStringLiteral("200504"));
     click(w, "Command1");
     QCOMPARE(env.messages.records.size(), shown + 1);
     QVERIFY(lastText(env).contains(QStringLiteral("相同")));
-    QCOMPARE(monthRows(cn, QStringLiteral("200504")), 2);
+    QCOMPARE(monthDump(cn, QStringLiteral("200504")), before);
 }
 
 void TestPayrollWindows::oneEmployee()
