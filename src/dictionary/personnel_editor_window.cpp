@@ -47,7 +47,8 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
 
     Toolbar1 = new KeyedToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setIconSize(QSize(16, 16));
+    // Captions only: with pictures under them the buttons would not fit the 540-twip strip.
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const char *const buttons[][2] = {{"new", "新增"},     {"Edit", "修改"},      {"save", "保存"},   {"cancel", "取消"},
                                       {"delete", "删除"},  {"find", "查询"},      {"printview", "预览"},
                                       {"print", "打印"},   {"help", "帮助"},      {"exit", "退出"}};
@@ -70,7 +71,6 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    place(SSTab1, 60, 540, 11625, 7755);
 
     // Tab 0: the entry canvas, in a scroll area so that every box stays reachable in a small window.
     auto *scroll = new QScrollArea;
@@ -150,8 +150,9 @@ void FrmRSdagl::resizeEvent(QResizeEvent *event)
         place(Cmdmove[i], moveLeft[i], 60, moveWidth[i], 420);
         Cmdmove[i]->raise();
     }
-    // The tab keeps its designed size, or fills a window made larger than the design.
-    SSTab1->resize(qMax(Twips::toPx(11625), width() - SSTab1->x()), qMax(Twips::toPx(7755), height() - SSTab1->y()));
+    // The tab fills the window below the toolbar; its entry page scrolls when the window is
+    // smaller than the designed 11625 × 7755.
+    SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120), height() - Twips::toPx(600));
 }
 
 void FrmRSdagl::Form_Load()

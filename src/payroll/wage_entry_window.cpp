@@ -26,6 +26,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -56,7 +57,8 @@ FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
 
     Toolbar1 = new KeyedToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setIconSize(QSize(16, 16));
+    // Captions only: with pictures under them the buttons would not fit the 540-twip strip.
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const char *const buttons[][2] = {{"new", "新增"},    {"Edit", "修改"},   {"save", "保存"},      {"cancel", "取消"},
                                       {"delete", "删除"}, {"find", "查询"},   {"printview", "预览"}, {"print", "打印"},
                                       {"help", "帮助"},   {"exit", "退出"}};
@@ -170,6 +172,12 @@ void FrmGZlr::resizeEvent(QResizeEvent *event)
     }
     SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120),
                         height() - Twips::toPx(600));
+    // The name list and the scroll bar reach down to the bottom of the entry page.
+    const int pageHeight = SSTab1->height() - SSTab1->tabBar()->sizeHint().height() - 8;
+    const int listHeight = qMax(Twips::toPx(1500), pageHeight - Twips::toPx(kFrameTop + 60));
+    GridspZd1->resize(GridspZd1->width(), listHeight);
+    Scrspzd->resize(Scrspzd->width(), listHeight);
+    Image1->resize(Image1->width(), listHeight);
 }
 
 void FrmGZlr::Form_Load()

@@ -46,7 +46,7 @@ ReportDocument ReportMod()
     doc.setMargins(720, 720, 720, 720);
 
     ReportSection &ph = doc.pageHeader();
-    ph.height = kRuleTop + kSeparatorHeight + 40;
+    ph.height = kRuleTop + kSeparatorHeight;  // the first row starts on Line2
     ph.addLabel(QStringLiteral("LabBT"), QString(), 2000, 100, 4000, 450)
         .withFont(QString::fromLatin1(Rpt::kDefaultFont), 16, true)
         .withAlignment(Rpt::AlignCenter);
