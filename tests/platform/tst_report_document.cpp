@@ -377,6 +377,28 @@ void TestReportDocument::pdfCarriesChineseTextAndTotals()
     QVERIFY(squeezed(text).contains(QStringLiteral("合计3001.50")));  // the total beside its caption
     QVERIFY2(squeezed(text).contains(QStringLiteral("第1页共1页")), qPrintable(text));
 
+    // A number wider than its field is narrowed, never cut to another number; far too wide, it
+    // shows as "###".
+    ReportDocument narrow = staffReport(2);
+    narrow.control(QStringLiteral("Text2"))->width = 520;
+    narrow.control(QStringLiteral("Function2"))->width = 150;
+    const ReportLayout nl = narrow.layout();
+    QVERIFY(nl.pages.at(0).find(QStringLiteral("Text2"), 0)->textRect.width() > 520);
+    const QString narrowPdf = env.path(QStringLiteral("narrow.pdf"));
+    QCOMPARE(narrow.exportPdf(narrowPdf), QString());
+    const QString nt = squeezed(pdfText(narrowPdf));
+    QVERIFY2(nt.contains(QStringLiteral("员工01000.00")) && nt.contains(QStringLiteral("员工11000.50")), qPrintable(nt));
+    QVERIFY(nt.contains(QStringLiteral("合计#")) && !nt.contains(QStringLiteral("2000.50")));
+    // Narrowed, the number stays inside its field (1500 + 1000 margin to 520 further, in points).
+    QProcess bbox;
+    bbox.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), narrowPdf, QStringLiteral("-")});
+    bbox.waitForFinished(60000);
+    const QString words = QString::fromUtf8(bbox.readAllStandardOutput());
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*xMax=\"([0-9.]+)\"[^>]*>1000.00<")).match(words);
+    QVERIFY2(m.hasMatch(), qPrintable(words));
+    QVERIFY2(m.captured(1).toDouble() >= 2500 / 20.0 - 0.5 && m.captured(2).toDouble() <= 3020 / 20.0 + 0.5, qPrintable(m.captured(0)));
+
     // A folder that does not exist: an error text, no file, no crash.
     const QString bad = env.path(QStringLiteral("no/such/dir/x.pdf"));
     QVERIFY(!doc.exportPdf(bad).isEmpty());

@@ -396,6 +396,11 @@ void TestSheetWriter::printedSheetShowsTheSameCells()
     QCOMPARE(sign->text, QStringLiteral("制表人："));
     QCOMPARE(sign->rect.top(), lastRow->rect.top() + lastRow->rect.height());
     QVERIFY(!sign->border);
+    // "制表人：" runs on over the empty B cell; the last text runs on to the margin.
+    QCOMPARE(sign->rect.width(), SheetWriter::columnTwips(20) * 2);
+    QVERIFY(!page.find(QStringLiteral("Sign1")));
+    const PlacedItem *date = page.find(QStringLiteral("Sign3"));
+    QCOMPARE(date->rect.left() + date->rect.width(), doc.leftMargin() + doc.contentWidth());
 
     const QString pdf = env.path(QStringLiteral("sheet.pdf"));
     QCOMPARE(s.exportPdf(pdf), QString());

@@ -44,8 +44,7 @@ QFont ReportPager::makeFont(const ReportFont &font)
     return f;
 }
 
-ReportPager::ReportPager(const ReportDocument &doc, bool measureText)
-    : m_doc(doc), m_source(doc.dataSource()), m_measure(measureText)
+ReportPager::ReportPager(const ReportDocument &doc) : m_doc(doc), m_source(doc.dataSource())
 {
     m_rows = m_source ? m_source->rowCount() : 0;
     const QDateTime when = doc.printDate();
@@ -102,6 +101,7 @@ void ReportPager::prepare(PreparedSection &ps, const ReportSection &s)
                 m_fonts << c.font;
                 m_qfonts.push_back(makeFont(c.font));
                 m_metrics.emplace_back(m_qfonts.back());
+                m_advances.emplace_back();
             }
             p.font = index;
         }
@@ -212,24 +212,40 @@ QString ReportPager::expandTokens(const QString &text, int pageNumber) const
     return out;
 }
 
+qreal ReportPager::textWidth(const QString &text, int font) const
+{
+    const QFontMetricsF &fm = m_metrics[size_t(font)];
+    QHash<char16_t, qreal> &advances = m_advances[size_t(font)];
+    qreal widest = 0, line = 0;
+    const int n = int(text.size());
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\n') {
+            widest = std::max(widest, line);
+            line = 0;
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < n) {  // outside the basic plane: measured as it stands
+            line += fm.horizontalAdvance(text.mid(i, 2));
+            ++i;
+            continue;
+        }
+        auto it = advances.constFind(c);
+        if (it == advances.constEnd())
+            it = advances.insert(c, fm.horizontalAdvance(QChar(c)));
+        line += it.value();
+    }
+    return std::max(widest, line);
+}
+
 QRect ReportPager::alignText(const QString &text, const QRect &rect, Rpt::Align align, int font) const
 {
     if (text.isEmpty())
         return QRect(rect.topLeft(), QSize(0, 0));
     const QFontMetricsF &fm = m_metrics[size_t(font)];
-    if (!m_measure)
-        return rect;
-    qreal w = 0;
-    int lines = 1;
-    if (text.contains(QLatin1Char('\n'))) {
-        const QStringList parts = text.split(QLatin1Char('\n'));
-        lines = int(parts.size());
-        for (const QString &part : parts)
-            w = std::max(w, fm.horizontalAdvance(part));
-    } else {
-        w = fm.horizontalAdvance(text);
-    }
-    const qreal h = lines == 1 ? fm.height() : fm.lineSpacing() * (lines - 1) + fm.height();
+    const qreal w = textWidth(text, font);
+    const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+    const qreal h = fm.lineSpacing() * (lines - 1) + fm.height();
     qreal x = rect.x();
     if (align == Rpt::AlignRight)
         x = rect.x() + rect.width() - w;
@@ -295,8 +311,8 @@ void ReportPager::place(ReportPage &page, const PreparedSection &ps, int top, in
                                                                  : ReportFormat::toNumber(generalValue, &unused));
             item.alignment = numeric ? Rpt::AlignRight : Rpt::AlignLeft;
         }
-        const QRect inner = c.padding > 0 ? item.rect.adjusted(c.padding, 0, -c.padding, 0) : item.rect;
-        item.textRect = alignText(item.text, inner, item.alignment, item.font);
+        item.area = c.padding > 0 ? item.rect.adjusted(c.padding, 0, -c.padding, 0) : item.rect;
+        item.textRect = alignText(item.text, item.area, item.alignment, item.font);
         page.items.append(std::move(item));
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLine>
 #include <QList>
 #include <QRect>
@@ -20,8 +21,9 @@ struct PlacedItem {
     QString name;        // the control's name
     QString text;        // final text (formatted value, total, label with its tokens replaced)
     QRect rect;          // the control's rectangle
-    QRect textRect;      // where the text lands inside it by its alignment (Text only); for a
-                         // pager that does not measure, the area the text is aligned in
+    QRect area;          // the rectangle less the control's padding: where the text is aligned
+    QRect textRect;      // where the text lands in the area by its alignment (Text only); wider
+                         // than the area when the text does not fit
     QLine line;          // Line only
     Rpt::Align alignment = Rpt::AlignLeft;
     bool border = false;
@@ -47,17 +49,18 @@ struct ReportLayout {
 };
 
 // Lays out pages one at a time with arithmetic only: rows per page come from the section heights,
-// so page n is built without building the pages before it. Fonts and their metrics are made once.
-// Measuring every text costs a text shaping each; the renderer, which aligns while it draws, asks
-// for no measuring.
+// so page n is built without building the pages before it. Fonts and their metrics are made once;
+// texts are measured from a per-font cache of character advances, without shaping each text.
 class ReportPager {
 public:
-    explicit ReportPager(const ReportDocument &doc, bool measureText = true);
+    explicit ReportPager(const ReportDocument &doc);
     int pageCount() const { return m_pageCount; }
     ReportPage page(int index) const;  // 0-based
     const QList<ReportFont> &fonts() const { return m_fonts; }
     const std::vector<QFont> &qfonts() const { return m_qfonts; }
     const std::vector<QFontMetricsF> &metrics() const { return m_metrics; }
+    // Width in twips of a text (the widest line) in one of the pager's fonts.
+    qreal textWidth(const QString &text, int font) const;
     QStringList problems() const { return m_problems; }
     // Top of the detail area and detail rows that fit on page index (0-based).
     int rowsOnPage(int index) const;
@@ -88,7 +91,6 @@ private:
 
     const ReportDocument &m_doc;
     const ReportDataSource *m_source;
-    bool m_measure = true;
     int m_rows = 0;
     PreparedSection m_sec[5];
     int m_capFirst = 0, m_cap = 0;  // detail rows on the first page and on the following pages
@@ -99,6 +101,7 @@ private:
     QList<ReportFont> m_fonts;
     std::vector<QFont> m_qfonts;
     std::vector<QFontMetricsF> m_metrics;
+    mutable std::vector<QHash<char16_t, qreal>> m_advances;  // per font: advance of each character met
     QStringList m_problems;
     QString m_longDate, m_shortDate, m_time;
 };

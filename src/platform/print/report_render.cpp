@@ -26,6 +26,47 @@ int qtAlignment(Rpt::Align align)
     }
 }
 
+bool looksNumeric(const QString &text)
+{
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (!QStringView(u".,-+%").contains(c))
+            return false;
+    }
+    return digit;
+}
+
+// Draws a text in its area by its alignment, centred in the height when it fits. A text wider than
+// its area is narrowed to fit, down to half its width; past that a number shows as "###" (a cut
+// number would read as another number) and other text is cut at the area's edges.
+void drawText(QPainter &p, const PlacedItem &item, const QFontMetricsF &fm)
+{
+    const QRectF area(item.area);
+    const int lines = int(item.text.count(QLatin1Char('\n'))) + 1;
+    const qreal height = fm.lineSpacing() * (lines - 1) + fm.height();
+    const int flags = qtAlignment(item.alignment) | (height <= area.height() ? Qt::AlignVCenter : Qt::AlignTop);
+    const qreal width = item.textRect.width();
+    if (width <= area.width() + 1 || area.width() <= 0) {
+        p.drawText(area, flags, item.text);
+        return;
+    }
+    const qreal factor = area.width() / width;
+    if (factor >= 0.5) {
+        p.save();
+        p.translate(area.x(), 0);
+        p.scale(factor, 1);
+        p.drawText(QRectF(0, area.y(), width, area.height()), flags, item.text);
+        p.restore();
+    } else if (looksNumeric(item.text)) {
+        const int count = std::max(1, int(area.width() / std::max<qreal>(1, fm.horizontalAdvance(QLatin1Char('#')))));
+        p.drawText(area, flags, QString(count, QLatin1Char('#')));
+    } else {
+        p.drawText(area, flags, item.text);  // cut at the edges
+    }
+}
+
 // Draws one laid-out page on a painter whose unit is the twip.
 void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
 {
@@ -52,13 +93,7 @@ void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
             p.setFont(fonts[size_t(item.font)]);
             currentFont = item.font;
         }
-        // Aligned while drawn (one shaping per text); text wider than its control is cut at the
-        // control's edges, as the old reports cut it. Centred in the height when it fits.
-        const QFontMetricsF &fm = metrics[size_t(item.font)];
-        const int lines = int(item.text.count(QLatin1Char('\n'))) + 1;
-        const qreal height = fm.lineSpacing() * (lines - 1) + fm.height();
-        const int vertical = height <= item.textRect.height() ? Qt::AlignVCenter : Qt::AlignTop;
-        p.drawText(QRectF(item.textRect), qtAlignment(item.alignment) | vertical, item.text);
+        drawText(p, item, metrics[size_t(item.font)]);
     }
 }
 
@@ -88,7 +123,7 @@ QString ReportDocument::exportPdf(const QString &path) const
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.absoluteDir().exists())
         return QStringLiteral("无法写入文件：") + path;
-    ReportPager pager(*this, false);
+    ReportPager pager(*this);
     QPdfWriter writer(path);
     writer.setTitle(m_caption);
     writer.setResolution(1200);
@@ -108,7 +143,7 @@ bool ReportDocument::print(QPrinter *printer) const
         printer->setOutputFileName(uniqueFileName(Shell::instance().programFolder(), QStringLiteral("report"), QStringLiteral(".pdf")));
     if (printer->docName().isEmpty())
         printer->setDocName(m_caption);
-    ReportPager pager(*this, false);
+    ReportPager pager(*this);
     int from = 0, to = pager.pageCount() - 1;
     if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
         from = std::max(0, printer->fromPage() - 1);

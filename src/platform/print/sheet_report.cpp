@@ -173,8 +173,17 @@ ReportDocument SheetWriter::toReport() const
         ReportSection &rf = doc.reportFooter();
         rf.height = rowH;
         for (int c = 0; c < m_signature.size(); ++c) {
+            if (m_signature.at(c).isEmpty())
+                continue;
+            // Text runs on over the empty cells to its right, as in the sheet; the last one to the margin.
+            int width = ws.at(c);
+            int next = c + 1;
+            for (; next < m_signature.size() && m_signature.at(next).isEmpty(); ++next)
+                width += ws.at(next);
+            if (next >= m_signature.size())
+                width = std::max(width, int(doc.contentWidth() / f) - xs.at(c));
             ReportControl &l = rf.addLabel(QStringLiteral("Sign%1").arg(c), escapeTokens(m_signature.at(c)), scaled(xs.at(c)), 0,
-                                           scaled(ws.at(c)), rowH);
+                                           scaled(width), rowH);
             l.font.family = m_fontName;
             l.font.size = fontSize;
             l.padding = pad;
