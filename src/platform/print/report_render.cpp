@@ -98,7 +98,7 @@ void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
 }
 
 // Renders pages [from, to] (0-based) of the report on a paged device that is already set up.
-bool renderPages(const ReportDocument &doc, const ReportPager &pager, QPagedPaintDevice *device, int from, int to)
+bool renderPages(const ReportPager &pager, QPagedPaintDevice *device, int from, int to)
 {
     QPainter p;
     if (!p.begin(device))
@@ -128,7 +128,7 @@ QString ReportDocument::exportPdf(const QString &path) const
     writer.setTitle(m_caption);
     writer.setResolution(1200);
     writer.setPageLayout(pageLayout());
-    if (!renderPages(*this, pager, &writer, 0, pager.pageCount() - 1))
+    if (!renderPages(pager, &writer, 0, pager.pageCount() - 1))
         return QStringLiteral("无法写入文件：") + path;
     return QString();
 }
@@ -151,7 +151,7 @@ bool ReportDocument::print(QPrinter *printer) const
         if (from > to)
             return false;
     }
-    return renderPages(*this, pager, printer, from, to);
+    return renderPages(pager, printer, from, to);
 }
 
 bool ReportDocument::printWithDialog(QWidget *parent) const
