@@ -1,83 +1,37 @@
 // Tests of the wage entry window FrmGZlr and the wage field routines it is built from.
 #include "support/test_env.h"
 
-#include "app/program_state.h"
+#include "dictionary/editor_driver.h"
 #include "dictionary/personnel_tables.h"
 #include "payroll/wage_entry_window.h"
-#include "payroll/wage_fields.h"
 #include "platform/db/recordset.h"
-#include "platform/print/report_preview.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/data_grid.h"
-#include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/twips.h"
 
-#include <QApplication>
 #include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QToolButton>
-#include <QtTest>
 
 namespace {
 
-void typeInto(QWidget *w, const QString &text)
-{
-    bool latin = true;
-    for (QChar c : text)
-        latin = latin && c.unicode() < 128;
-    if (latin) {
-        QTest::keyClicks(w, text);
-        return;
-    }
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(w, &commit);
-}
-
-struct Window {
-    FrmGZlr w;
-    Window()
-    {
-        w.show();
-        w.activateWindow();
-        QTest::qWaitForWindowActive(&w);
-    }
-    QLineEdit *box(int i) const { return w.findChild<QLineEdit *>(QString("txtspzd_%1").arg(i)); }
-    QLabel *caption(int i) const { return w.findChild<QLabel *>(QString("Labspzd_%1").arg(i)); }
-    int boxCount() const { return int(w.fieldBoxes().size()); }
-    KeyedToolBar *bar() const { return w.findChild<KeyedToolBar *>("Toolbar1"); }
-    void click(const QString &key) const { QTest::mouseClick(bar()->toolButton(key), Qt::LeftButton); }
-    bool enabled(const QString &key) const { return bar()->isButtonEnabled(key); }
-    QPushButton *move(int i) const { return w.findChild<QPushButton *>(QString("Cmdmove_%1").arg(i)); }
+struct Window : EditorDriver<FrmGZlr> {
     void chooseMonth(const QString &month) const
     {
-        auto *rc = w.findChild<DataCombo *>("DataRC");
+        auto *rc = find<DataCombo>("DataRC");
         rc->setText(month);
         emit rc->activated(rc->currentIndex());
     }
-    void type(int i, const QString &text) const
-    {
-        box(i)->setFocus();
-        box(i)->selectAll();
-        QTest::keyClick(box(i), Qt::Key_Delete);
-        typeInto(box(i), text);
-    }
 };
 
-// A database with the personnel and wage tables, the default wage items and three rows of 200504
-// (and one of 200505).
+// The personnel and wage tables, the default wage items, three rows of 200504 and one of 200505.
 Connection &wageDatabase(TestEnv &env)
 {
     Connection &cn = env.openNewDatabase();
     ModJgupdate::CreatePersonnelTables(cn);
     ModJgupdate::CreateWageTables(cn);
     ModJgupdate::WriteDefaultWageItems(cn);
-    for (const char *row : {"('200504','A02','李四',2000,5)", "('200504','A01','张三',1000,5)",
-                            "('200504','A03','王五',3000,5)", "('200505','A01','张三',1100,5)"})
-        cn.execute(QString("insert into rsgz (f0,f1,f2,t1,t3) values %1").arg(row));
+    cn.execute("insert into rsgz (f0,f1,f2,t1,t3) values ('200504','A02','李四',2000,5), ('200504','A01','张三',1000,5),"
+               " ('200504','A03','王五',3000,5), ('200505','A01','张三',1100,5)");
     return cn;
 }
 
@@ -95,7 +49,7 @@ private slots:
     void fieldsAndGridFromDictionary();
     void saveUpdatesOnlyCurrentRow();
     void refusalsKeepEditing();
-    void navigationKeysFindAndDelete();
+    void navigationFindAndDelete();
     void scrollingAndRebuild();
 };
 
@@ -106,10 +60,8 @@ void TestWageEntry::firstOpeningCreatesPersonnelTables()
     {
         Window first;
         QCOMPARE(first.boxCount(), 1);
-        first.click("save");
-        first.click("delete");
+        first.click("delete");  // no month open: nothing to ask about
     }
-    QVERIFY(env.messages.records.isEmpty());
     QVERIFY(cn.tableExists("mytable") && cn.tableExists("rsda"));
     Window second;  // no wage table in the catalogue yet: no fields, no month list, no message
     QCOMPARE(second.boxCount(), 1);
@@ -121,52 +73,26 @@ void TestWageEntry::fieldsAndGridFromDictionary()
     TestEnv env;
     wageDatabase(env);
     Window e;
-    QCOMPARE(e.w.windowTitle(), QString("工资修改"));
     QCOMPARE(e.w.tableName(), QString("rsgz"));
-    QCOMPARE(e.boxCount(), 11);
     QCOMPARE(e.w.fieldList(), QString("id,f0,f1,f2,T1,T2,T3,T4,T5,T6,T39,T40"));
+    QCOMPARE(e.boxCount(), 11);
     QCOMPARE(e.caption(3)->text(), QString("基本工资"));
     QCOMPARE(e.box(10)->accessibleName(), QString("实发合计"));
-    QCOMPARE(e.box(0)->maxLength(), 10);   // text type: colm_cd
+    QCOMPARE(e.box(0)->maxLength(), 10);     // text type: colm_cd
     QCOMPARE(e.box(3)->maxLength(), 32767);  // numbers: no limit
-    for (int i : {0, 1, 10})
-        QCOMPARE(e.box(i)->y(), Twips::toPx(FrmGZlr::kBoxTop + 395 * i));
-    QVERIFY(e.box(0)->text().isEmpty() && e.box(0)->isReadOnly());
+    QCOMPARE(e.box(10)->y(), Twips::toPx(FrmGZlr::kBoxTop + 395 * 10));
+    QVERIFY(e.box(0)->text().isEmpty() && e.browsing());
 
     e.chooseMonth("200504");
     QCOMPARE(e.w.rows()->RecordCount(), 3);
     QCOMPARE(e.box(1)->text(), QString("A01"));  // ordered by number
     QCOMPARE(e.box(3)->text(), QString("1000"));
     QCOMPARE(e.box(4)->text(), QString("0"));    // t2 defaults to 0
-    auto *grid = e.w.findChild<DataGrid *>("Gridspzd");
-    QCOMPARE(grid->columnWidthTwips(0), 0);      // id: no dictionary row
+    auto *grid = e.find<DataGrid>("Gridspzd");
+    QCOMPARE(grid->columnWidthTwips(0), 0);      // id has no dictionary row
     QCOMPARE(grid->columnCaption(2), QString("员工编号"));
     QCOMPARE(grid->columnWidthTwips(2), Twips::fromPx(Twips::toPx(1400)));  // Null colm_width
-    auto *names = e.w.findChild<DataGrid *>("GridspZd1");
-    QCOMPARE(names->recordset(), e.w.rows());
-    QCOMPARE(names->columnCaption(1), QString("姓名"));
-
-    // The wage field routines on their own: captions beyond the dictionary stay as they were.
-    QLabel extraCaption("keep");
-    QLineEdit extraBox;
-    QList<QLabel *> captions;
-    QList<QLineEdit *> boxes;
-    std::vector<std::unique_ptr<QLabel>> ownedCaptions;
-    std::vector<std::unique_ptr<QLineEdit>> ownedBoxes;
-    for (int i = 0; i < 11; ++i) {
-        ownedCaptions.push_back(std::make_unique<QLabel>());
-        ownedBoxes.push_back(std::make_unique<QLineEdit>());
-        captions << ownedCaptions.back().get();
-        boxes << ownedBoxes.back().get();
-    }
-    captions << &extraCaption;
-    boxes << &extraBox;
-    SetupWageFields("rsgz", captions, boxes);
-    QCOMPARE(captions[10]->text(), QString("实发合计"));
-    QCOMPARE(boxDataField(boxes[4]), QString("T2"));
-    QCOMPARE(boxTag(boxes[4]), QString("NUME"));
-    QCOMPARE(extraCaption.text(), QString("keep"));
-    QVERIFY(boxDataField(&extraBox).isEmpty());
+    QCOMPARE(e.find<DataGrid>("GridspZd1")->recordset(), e.w.rows());
 }
 
 void TestWageEntry::saveUpdatesOnlyCurrentRow()
@@ -176,12 +102,10 @@ void TestWageEntry::saveUpdatesOnlyCurrentRow()
     Window e;
     e.chooseMonth("200504");
     e.move(2)->click();  // A02
-    QCOMPARE(e.box(1)->text(), QString("A02"));
     const QVariantList a01 = rowOf(cn, "200504", "A01"), a03 = rowOf(cn, "200504", "A03");
 
     e.click("Edit");
-    QVERIFY(!e.box(3)->isReadOnly() && e.enabled("save") && !e.enabled("new") && !e.move(0)->isEnabled());
-    QVERIFY(!e.w.findChild<DataGrid *>("Gridspzd")->isEnabled());
+    QVERIFY(e.editing() && !e.find<DataGrid>("Gridspzd")->isEnabled());
     e.type(2, "O'NEIL");
     e.type(4, "250.5");
     e.type(5, "");  // empty: set to Null
@@ -195,19 +119,16 @@ void TestWageEntry::saveUpdatesOnlyCurrentRow()
     QCOMPARE(rowOf(cn, "200504", "A01"), a01);
     QCOMPARE(rowOf(cn, "200504", "A03"), a03);
     QCOMPARE(rowOf(cn, "200505", "A01")[1].toDouble(), 1100.0);
-    // Back to browsing, still on the saved row, which the boxes show as stored.
-    QVERIFY(e.enabled("new") && !e.enabled("save") && e.box(3)->isReadOnly() && e.move(0)->isEnabled());
-    QCOMPARE(e.box(1)->text(), QString("A02"));
-    QCOMPARE(e.box(5)->text(), QString(""));
+    QVERIFY(e.browsing());
+    QCOMPARE(e.box(1)->text(), QString("A02"));  // still on the saved row
 
     // Cancel puts the stored row back in the boxes and the month back in the grid.
     e.click("new");
-    QVERIFY(!e.w.findChild<DataGrid *>("Gridspzd")->recordset());
+    QVERIFY(!e.find<DataGrid>("Gridspzd")->recordset());
     e.type(3, "9999");
     e.click("cancel");
     QCOMPARE(e.box(3)->text(), QString("2000"));
-    QCOMPARE(e.w.findChild<DataGrid *>("Gridspzd")->recordset(), e.w.rows());
-    QCOMPARE(rowOf(cn, "200504", "A02")[1].toDouble(), 2000.0);
+    QCOMPARE(e.find<DataGrid>("Gridspzd")->recordset(), e.w.rows());
 }
 
 void TestWageEntry::refusalsKeepEditing()
@@ -218,71 +139,53 @@ void TestWageEntry::refusalsKeepEditing()
     Window e;
     e.chooseMonth("200504");
     e.click("Edit");
-
     e.type(3, "12a");
-    e.type(2, "");
     e.click("save");
     QCOMPARE(env.messages.texts(), QStringList{"基本工资  请输入数字！"});
-    QVERIFY(e.enabled("save"));
-    QCOMPARE(rowOf(cn, "200504", "A01")[1].toDouble(), 1000.0);
+    QVERIFY(e.editing());
 
-    // The database refuses a name longer than its column: the null statements of the same save
-    // are undone with it, and the typed values stay for another try.
+    // A name longer than its column is refused by the database: the null statement of the same
+    // save is undone with it, and the typed values stay for another try.
     e.type(3, "1500");
     e.type(2, QString(25, QChar('x')));
     e.type(5, "");
     e.click("save");
     QCOMPARE(env.messages.records.size(), 2);
     QVERIFY(env.messages.records[1].text.endsWith(QString::number(DbError::ConstraintRefused)));
-    QVERIFY(e.enabled("save"));
+    QVERIFY(e.editing());
     QCOMPARE(e.box(2)->text().size(), 25);
-    const QVariantList row = rowOf(cn, "200504", "A01");
-    QCOMPARE(row[1].toDouble(), 1000.0);
-    QCOMPARE(row[3].toDouble(), 5.0);  // not set to Null
-
-    // A type the checks do not accept blocks saving without a message.
-    e.type(2, "张三");
-    cn.execute("update rs_codedict set colm_type='MON' where colm_code='T1'");
-    e.click("save");
-    QCOMPARE(env.messages.records.size(), 2);
-    QVERIFY(e.enabled("save"));
+    QCOMPARE(rowOf(cn, "200504", "A01"), (QVariantList{"张三", 1000.0, 0.0, 5.0}));
 }
 
-void TestWageEntry::navigationKeysFindAndDelete()
+void TestWageEntry::navigationFindAndDelete()
 {
     TestEnv env;
     Connection &cn = wageDatabase(env);
     Window e;
-    e.move(3)->click();  // no month yet: nothing happens
     e.chooseMonth("200504");
     e.move(2)->click();
-    QVERIFY(e.move(2)->isEnabled() && e.move(0)->isEnabled());
     e.move(2)->click();
     QCOMPARE(e.box(1)->text(), QString("A03"));
-    QVERIFY(!e.move(2)->isEnabled() && !e.move(3)->isEnabled());
+    QVERIFY(!e.move(2)->isEnabled() && !e.move(3)->isEnabled() && e.move(1)->isEnabled());
     e.move(1)->click();
     e.move(1)->click();
-    QCOMPARE(e.box(1)->text(), QString("A01"));
     QVERIFY(!e.move(0)->isEnabled() && !e.move(1)->isEnabled() && e.move(3)->isEnabled());
 
-    // Enter walks the boxes and wraps from the last to the first; box 2 is upper-cased on leaving.
     e.click("Edit");
     e.type(2, "abc");
     QTest::keyClick(e.box(2), Qt::Key_Return);
-    QVERIFY(e.box(3)->hasFocus());
     QCOMPARE(e.box(2)->text(), QString("ABC"));
     e.box(10)->setFocus();
     QTest::keyClick(e.box(10), Qt::Key_Return);
     QVERIFY(e.box(0)->hasFocus());
     e.click("cancel");
-    QCOMPARE(e.box(2)->text(), QString("张三"));
 
-    // Find by employee number within the month.
-    auto *find = e.w.findChild<QLineEdit *>("Txtfind");
+    // Find by employee number within the month, forward from the current row.
+    auto *find = e.find<QLineEdit>("Txtfind");
     find->setText("A02");
     e.click("find");
     QCOMPARE(e.box(2)->text(), QString("李四"));
-    find->setText("A01");  // behind the current row
+    find->setText("A01");
     e.click("find");
     QCOMPARE(env.messages.texts(), QStringList{"未查到数据!"});
     QCOMPARE(e.box(1)->text(), QString("A03"));
@@ -290,24 +193,18 @@ void TestWageEntry::navigationKeysFindAndDelete()
     // Delete: Cancel keeps the row; deleting the last row leaves the new last row current.
     env.messages.answers = {Msg::vbCancel};
     e.click("delete");
-    QCOMPARE(env.messages.records.last().flags, 49);
     QCOMPARE(e.w.rows()->RecordCount(), 3);
     e.click("delete");
     QCOMPARE(e.box(1)->text(), QString("A02"));
     QCOMPARE(cn.query("select count(*) from rsgz").rows[0][0].toInt(), 3);
-    QCOMPARE(rowOf(cn, "200505", "A01").size(), 4);
 
     // The month's preview goes through the print dictionary of the table.
     cn.execute("insert into PR_codedict (xh,table_code,table_name,colm_code,colm_name,colm_type,colm_cd,can_show,"
                "colm_dq,sum_tag) values (5,'rsgz','工资表','T1','基本工资','MON',8,'1','R','1')");
     e.click("printview");
-    ReportPreview *preview = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<ReportPreview *>(w))
-            preview = p;
+    std::unique_ptr<ReportPreview> preview(Window::takePreview());
     QVERIFY(preview);
     QCOMPARE(preview->document().dataSource()->rowCount(), 2);
-    delete preview;
 }
 
 void TestWageEntry::scrollingAndRebuild()
@@ -316,27 +213,24 @@ void TestWageEntry::scrollingAndRebuild()
     Connection &cn = wageDatabase(env);
     {
         Window e;  // eleven fields: the designed frame and no scrolling
-        auto *frame = e.w.findChild<QFrame *>("Framspzd");
-        QCOMPARE(frame->height(), Twips::toPx(6450));
-        QCOMPARE(e.w.findChild<QScrollBar *>("Scrspzd")->maximum(), 0);
+        QCOMPARE(e.find<QFrame>("Framspzd")->height(), Twips::toPx(6450));
+        QCOMPARE(e.find<QScrollBar>("Scrspzd")->maximum(), 0);
     }
     cn.execute("update rs_codedict set can_show='1' where colm_code in ('T7','T8','T9','T10','T11')");
     Window e;
     QCOMPARE(e.boxCount(), 16);
-    auto *frame = e.w.findChild<QFrame *>("Framspzd");
-    auto *bar = e.w.findChild<QScrollBar *>("Scrspzd");
+    auto *frame = e.find<QFrame>("Framspzd");
+    auto *bar = e.find<QScrollBar>("Scrspzd");
     QCOMPARE(frame->height(), Twips::toPx(6880));
     QCOMPARE(bar->maximum(), 4);
-    QCOMPARE(frame->y(), Twips::toPx(700));
     bar->setValue(3);
     QCOMPARE(frame->y(), Twips::toPx(400));
 
     // Rebuilding for fewer fields destroys the extra boxes and returns the frame to its design.
     cn.execute("update rs_codedict set can_show='0' where colm_code like 'T%'");
-    auto *combo = e.w.findChild<DataCombo *>("Class");
+    auto *combo = e.find<DataCombo>("Class");
     emit combo->activated(combo->currentIndex());
     QCOMPARE(e.boxCount(), 3);
-    QVERIFY(!e.w.findChild<QLineEdit *>("txtspzd_3"));
     QCOMPARE(e.w.fieldList(), QString("id,f0,f1,f2"));
     QCOMPARE(bar->maximum(), 0);
     QCOMPARE(frame->y(), Twips::toPx(700));
