@@ -2,6 +2,7 @@
 #include "printing/column_sums.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace ModFlSum {
@@ -13,9 +14,38 @@ bool isDigit(QChar ch) { return ch >= u'0' && ch <= u'9'; }
 
 double LeadingNumber(QStringView text)
 {
-    // Collect the characters of the leading number (blanks dropped), then convert them at once.
+    // Plain decimals without blanks or exponent, the common cell, are read directly: with at most
+    // fifteen digits, the digits as a whole number divided by a power of ten is correctly rounded.
+    {
+        static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const qsizetype n = text.size();
+        const qsizetype start = n > 0 && text[0] == u'-' ? 1 : 0;
+        qint64 m = 0;
+        int count = 0;
+        int decimals = -1;  // digits after the point; -1: no point
+        qsizetype j = start;
+        for (; j < n && count <= 15; ++j) {
+            const QChar ch = text[j];
+            if (isDigit(ch)) {
+                m = m * 10 + (ch.unicode() - u'0');
+                ++count;
+                if (decimals >= 0)
+                    ++decimals;
+            } else if (ch == u'.' && decimals < 0) {
+                decimals = 0;
+            } else {
+                break;
+            }
+        }
+        if (j == n && count > 0 && count <= 15) {
+            const double v = decimals > 0 ? double(m) / kPow10[decimals] : double(m);
+            return start ? -v : v;
+        }
+    }
+    // Collect the characters of the leading number (blanks dropped), then convert them at once;
+    // cell numbers are short and stay in the string's own buffer.
     std::string num;
-    num.reserve(24);
     enum { Sign, Mantissa, ExpSign, ExpDigits } state = Sign;
     bool point = false;
     bool digits = false;
@@ -83,11 +113,42 @@ QString SingleText(float value)
 {
     if (value == 0.0f)
         return QStringLiteral("0");
-    QString s = QString::number(double(value), 'g', 7);
-    const qsizetype e = s.indexOf(u'e');
-    if (e >= 0)
-        s[e] = u'E';
-    return s;
+    char buf[32];
+    // Amounts in cents below 100000 are written directly: seven significant digits of such a
+    // value give back its cents exactly, so the text is the same as the general conversion's.
+    const double d = value;
+    if (std::fabs(d) < 1e5) {
+        const double cents = std::nearbyint(d * 100.0);
+        if (float(cents / 100.0) == value) {
+            qint64 c = qint64(cents);
+            char *p = buf;
+            if (c < 0) {
+                *p++ = '-';
+                c = -c;
+            }
+            p = std::to_chars(p, buf + sizeof buf, c / 100).ptr;
+            const int frac = int(c % 100);
+            if (frac) {
+                *p++ = '.';
+                *p++ = char('0' + frac / 10);
+                if (frac % 10)
+                    *p++ = char('0' + frac % 10);
+            }
+            return QString::fromLatin1(buf, p - buf);
+        }
+    }
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
+    for (char *p = buf; p != r.ptr; ++p)
+        if (*p == 'e')
+            *p = 'E';
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
+QString WholeText(qint64 value)
+{
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return QString::fromLatin1(buf, r.ptr - buf);
 }
 
 } // namespace ModFlSum

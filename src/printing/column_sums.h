@@ -14,6 +14,8 @@ double LeadingNumber(QStringView text);
 // A single-precision value as text: at most seven significant digits, no thousands separator,
 // exponent form ("1.234568E+07") for very large or very small values.
 QString SingleText(float value);
+// A whole number as text ("-1200").
+QString WholeText(qint64 value);
 
 // Adds one cell to a running single-precision sum, rounding after the addition.
 inline float AddCell(float sum, QStringView text) { return float(double(sum) + LeadingNumber(text)); }

@@ -6,7 +6,6 @@
 #include "platform/db/connection.h"
 #include "printing/column_sums.h"
 
-#include <cmath>
 
 namespace ModPayGrid {
 
@@ -44,16 +43,13 @@ QString CellText(const QVariant &value)
         return QString();
     switch (value.typeId()) {
     case QMetaType::Double:
-    case QMetaType::Float: {
-        const float f = value.toFloat();
-        // Whole amounts are the common case; they need no general formatting.
-        if (f == std::trunc(f) && std::fabs(f) < 1e7f)
-            return QString::number(qint64(f));
-        return ModFlSum::SingleText(f);
-    }
+        return ModFlSum::SingleText(float(*static_cast<const double *>(value.constData())));
+    case QMetaType::Float:
+        return ModFlSum::SingleText(*static_cast<const float *>(value.constData()));
     case QMetaType::LongLong:
+        return ModFlSum::WholeText(*static_cast<const qlonglong *>(value.constData()));
     case QMetaType::Int:
-        return QString::number(value.toLongLong());
+        return ModFlSum::WholeText(*static_cast<const int *>(value.constData()));
     default:
         return value.toString();
     }
@@ -62,6 +58,10 @@ QString CellText(const QVariant &value)
 void getgzZdBT(PayTable &table, int h, const QStringList &captions)
 {
     QStringList &row = table.rows[h];
+    if (captions.size() == row.size()) {
+        row = captions;  // one shared copy for every caption row of the pay slips
+        return;
+    }
     for (int i = 0; i < captions.size() && i < row.size(); ++i)
         row[i] = captions.at(i);
 }

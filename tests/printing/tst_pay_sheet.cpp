@@ -12,6 +12,7 @@
 #include "platform/ui/flex_grid.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 
 #include <QtTest>
@@ -60,11 +61,34 @@ void TestPaySheet::leadingNumbersAndSingleSums()
     QCOMPARE(LeadingNumber(u"合计"), 0.0);
     QCOMPARE(LeadingNumber(u""), 0.0);
     QCOMPARE(LeadingNumber(u"-"), 0.0);
+    QCOMPARE(LeadingNumber(u".5"), 0.5);
+    QCOMPARE(LeadingNumber(u"-1."), -1.0);
+    // Plain decimals and decimals followed by text read as the full conversion reads them.
+    QRandomGenerator digits(7);
+    for (int i = 0; i < 5000; ++i) {
+        QString t = QString::number(digits.bounded(2000000000)) + QString::number(digits.bounded(1000000));
+        t.insert(int(digits.bounded(int(t.size()) + 1)), QLatin1Char('.'));
+        if (i % 2)
+            t.prepend(QLatin1Char('-'));
+        QCOMPARE(LeadingNumber(t), t.toDouble());
+        QCOMPARE(LeadingNumber(t + QStringLiteral("元")), t.toDouble());
+    }
 
     QCOMPARE(ModFlSum::SingleText(1234.5f), QStringLiteral("1234.5"));
     QCOMPARE(ModFlSum::SingleText(0.1f + 0.2f), QStringLiteral("0.3"));
     QCOMPARE(ModFlSum::SingleText(-0.0f), QStringLiteral("0"));
     QCOMPARE(ModFlSum::SingleText(12345678.0f), QStringLiteral("1.234568E+07"));
+    // Every value reads as the C library's seven-digit general form: cents, whole amounts, large and tiny values.
+    QRandomGenerator rng(20050430);
+    for (int i = 0; i < 20000; ++i) {
+        const int scale = i % 4;
+        float f = float(rng.bounded(20000000) - 10000000) / (scale == 0 ? 100.0f : scale == 1 ? 1.0f : scale == 2 ? 7.0f : 1e6f);
+        if (i % 97 == 0)
+            f = float(rng.generateDouble() * 1e12);
+        if (f == 0.0f)
+            continue;
+        QCOMPARE(ModFlSum::SingleText(f), QString::asprintf("%.7G", double(f)));
+    }
 
     // Sums are single precision, rounded after each addition: 2^24 + 1 + 1 stays 2^24.
     PayTable t;
