@@ -45,7 +45,7 @@ FrmGZPlxg::~FrmGZPlxg() = default;
 
 void FrmGZPlxg::buildControls()
 {
-    setFixedSize(Twips::toPx(9480), Twips::toPx(7560));
+    setFixedSize(Twips::toPx(9480), Twips::toPx(8100));
 
     Toolbar1 = new KeyedToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -58,12 +58,12 @@ void FrmGZPlxg::buildControls()
         Toolbar1->setButtonEnabled(QLatin1String(key), QLatin1String(key) == QLatin1String("edit")
                                                             || QLatin1String(key) == QLatin1String("exit"));
     }
-    Toolbar1->setGeometry(0, 0, width(), Twips::toPx(660));
+    Toolbar1->setGeometry(0, 0, width(), Twips::toPx(900));
     connect(Toolbar1, &KeyedToolBar::buttonClicked, this, &FrmGZPlxg::toolbarClicked);
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setGeometry(Twips::rect(120, 720, 9240, 4560));
+    SSTab1->setGeometry(Twips::rect(120, 960, 9240, 4800));
     auto *page = new QWidget;
     SSTab1->addTab(page, QStringLiteral("修改条件"));
 
@@ -149,39 +149,39 @@ void FrmGZPlxg::buildControls()
 
     // The column to modify and its new value.
     auto *zdLabel = new QLabel(QStringLiteral("修改项目"), this);
-    zdLabel->setGeometry(Twips::rect(120, 5420, 900, 300));
+    zdLabel->setGeometry(Twips::rect(120, 5900, 900, 300));
     Datazd = new DataCombo(this);
     Datazd->setObjectName(QStringLiteral("Datazd"));
     Datazd->setStyle(DataCombo::dbcDropdownList);
-    Datazd->setGeometry(Twips::rect(1080, 5380, 1900, kRowHeight));
+    Datazd->setGeometry(Twips::rect(1080, 5860, 1900, kRowHeight));
     Datazd->setAccessibleName(zdLabel->text());
     zdLabel->setBuddy(Datazd);
     Combzd = new QComboBox(this);
     Combzd->setObjectName(QStringLiteral("Combzd"));
     Combzd->addItems(Operators());
     Combzd->setCurrentText(QStringLiteral("="));
-    Combzd->setGeometry(Twips::rect(3060, 5380, 900, kRowHeight));
+    Combzd->setGeometry(Twips::rect(3060, 5860, 900, kRowHeight));
     Combzd->setAccessibleName(QStringLiteral("运算符"));
     auto *valueLabel = new QLabel(QStringLiteral("新值"), this);
-    valueLabel->setGeometry(Twips::rect(4080, 5420, 600, 300));
+    valueLabel->setGeometry(Twips::rect(4080, 5900, 600, 300));
     txtZd = new QLineEdit(this);
     txtZd->setObjectName(QStringLiteral("txtZd"));
-    txtZd->setGeometry(Twips::rect(4680, 5380, 4680, kRowHeight));
+    txtZd->setGeometry(Twips::rect(4680, 5860, 4680, kRowHeight));
     txtZd->setAccessibleName(valueLabel->text());
     valueLabel->setBuddy(txtZd);
 
     auto *conditionLabel = new QLabel(QStringLiteral("条件"), this);
-    conditionLabel->setGeometry(Twips::rect(120, 5880, 900, 300));
+    conditionLabel->setGeometry(Twips::rect(120, 6360, 900, 300));
     Text4 = new QPlainTextEdit(this);
     Text4->setObjectName(QStringLiteral("Text4"));
     Text4->setReadOnly(true);
-    Text4->setGeometry(Twips::rect(1080, 5820, 8280, 720));
+    Text4->setGeometry(Twips::rect(1080, 6300, 8280, 720));
     Text4->setAccessibleName(conditionLabel->text());
 
     auto button = [this](const char *name, const QString &text, int left) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(Twips::rect(left, 6780, 1560, 450));
+        b->setGeometry(Twips::rect(left, 7260, 1560, 450));
         return b;
     };
     CmdFind = button("CmdFind", QStringLiteral("执行修改(&F)"), 1080);
@@ -254,6 +254,18 @@ bool FrmGZPlxg::eventFilter(QObject *watched, QEvent *event)
             getHelp(i);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmGZPlxg::selectMonth(const QString &month)
+{
+    const QList<WageItem> all = items();
+    for (int i = 0; i < kConditionRows; ++i) {
+        const WageItem *item = FindItem(all, DataCombo1[i]->text());
+        if (item && item->code.compare(QLatin1String("f0"), Qt::CaseInsensitive) == 0) {
+            txtsj[i]->setText(month);
+            return;
+        }
+    }
 }
 
 void FrmGZPlxg::txtsjclear()

@@ -39,6 +39,9 @@ public:
     // Cmdview and CmdPrint: build and show the condition.
     void Cmdview_Click();
 
+    // Puts a month into the value box of the first row standing on the month item (f0).
+    void selectMonth(const QString &month);
+
     QString condition() const { return m_condition; }  // the last condition built
     QList<ModPlxg::WageItem> items() const;            // the dictionary rows of the choosers
 
