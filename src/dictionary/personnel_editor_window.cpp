@@ -57,7 +57,6 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     connect(Toolbar1, &KeyedToolBar::buttonClicked, this, &FrmRSdagl::Toolbar1_ButtonClick);
 
     // First, previous, next and last, on the toolbar's strip to the right of its buttons.
-    const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
     const char *const moveText[4] = {"|◀", "◀", "▶", "▶|"};
     const char *const moveName[4] = {"第一条", "上一条", "下一条", "最后一条"};
     for (int i = 0; i < 4; ++i) {
@@ -147,7 +146,7 @@ void FrmRSdagl::resizeEvent(QResizeEvent *event)
     Toolbar1->setGeometry(0, 0, width(), Twips::toPx(540));
     const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
     for (int i = 0; i < 4; ++i) {
-        place(Cmdmove[i], moveLeft[i], 60, moveWidth[i], 420);
+        place(Cmdmove[i], moveLeft[i], 0, moveWidth[i], 480);
         Cmdmove[i]->raise();
     }
     // The tab fills the window below the toolbar; its entry page scrolls when the window is

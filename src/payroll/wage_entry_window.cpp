@@ -167,7 +167,7 @@ void FrmGZlr::resizeEvent(QResizeEvent *event)
     Toolbar1->setGeometry(0, 0, width(), Twips::toPx(540));
     const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
     for (int i = 0; i < 4; ++i) {
-        place(Cmdmove[i], moveLeft[i], 60, moveWidth[i], 420);
+        place(Cmdmove[i], moveLeft[i], 0, moveWidth[i], 480);
         Cmdmove[i]->raise();
     }
     SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120),
