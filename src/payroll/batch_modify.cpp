@@ -3,7 +3,6 @@
 
 #include "app/sql_dialect.h"
 #include "app/sql_text.h"
-#include "dictionary/dictionary_tables.h"
 #include "platform/db/connection.h"
 
 #include <QRegularExpression>
@@ -14,14 +13,6 @@ QString ItemDictSql()
 {
     return QStringLiteral("select * from rs_codedict where table_code='") + QStringLiteral("rsgz")
            + QStringLiteral("' and can_show='1'  order by xh");
-}
-
-QList<WageItem> ReadWageItems(Connection &cn)
-{
-    QList<WageItem> items;
-    for (const DictRow &row : ModDict::ReadDictRows(cn, ItemDictSql()))
-        items.append({row.colmName, row.colmCode, row.colmType});
-    return items;
 }
 
 const WageItem *FindItem(const QList<WageItem> &items, const QString &caption)

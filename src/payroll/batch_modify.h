@@ -23,7 +23,6 @@ struct WageItem {
 
 // The item dictionary of the window: shown rows of rsgz in dictionary order.
 QString ItemDictSql();
-QList<WageItem> ReadWageItems(Connection &cn);
 
 // The first item whose caption equals the trimmed caption; null when there is none.
 const WageItem *FindItem(const QList<WageItem> &items, const QString &caption);
