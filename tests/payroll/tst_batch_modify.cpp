@@ -1,11 +1,13 @@
 // Tests of the batch modification: the condition builder, the update statement and the window.
 #include "support/test_env.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/sql_text.h"
 #include "dictionary/personnel_tables.h"
 #include "payroll/batch_modify.h"
 #include "payroll/batch_modify_window.h"
+#include "payroll/commands.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/keyed_toolbar.h"
 
@@ -223,6 +225,11 @@ void TestBatchModify::windowModifies()
     QCOMPARE(d1->text(), QStringLiteral("2005-3-17"));
     dated.getHelp(2);
     QVERIFY(!picker->isVisible());
+
+    form_main main;
+    registerPayrollCommands(main);
+    main.runCommand(QStringLiteral("menu_gZset_6"));
+    QVERIFY(qobject_cast<FrmGZPlxg *>(main.findChildWindow(QStringLiteral("FrmGZPlxg"))));
 }
 
 void TestBatchModify::windowRefusals()

@@ -1,10 +1,12 @@
 // Tests of the pay sheet and pay slip tables, the column sums and the two windows.
 #include "support/test_env.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "dictionary/personnel_tables.h"
 #include "platform/db/connection.h"
 #include "printing/column_sums.h"
+#include "printing/commands.h"
 #include "printing/pay_grid.h"
 #include "printing/pay_sheet_window.h"
 #include "printing/pay_slip_window.h"
@@ -197,6 +199,16 @@ void TestPaySheet::payWindows()
     QCOMPARE(slipGrid->TextMatrix(3, 2), QStringLiteral("张三乙"));
     QCOMPARE(slipGrid->TextMatrix(3, 4), QString());  // a Null item
     QCOMPARE(slips.windowTitle(), QStringLiteral("工资条打印"));
+
+    // The wage menu opens each window once.
+    form_main main;
+    registerPrintingCommands(main);
+    main.runCommand(QStringLiteral("menu_gZset_9"));
+    main.runCommand(QStringLiteral("menu_gZset_8"));
+    main.runCommand(QStringLiteral("menu_gZset_9"));
+    QVERIFY(qobject_cast<FrmgzDprint *>(main.findChildWindow(QStringLiteral("FrmgzDprint"))));
+    QVERIFY(qobject_cast<FrmgzTprint *>(main.findChildWindow(QStringLiteral("FrmgzTprint"))));
+    QCOMPARE(main.findChildren<FrmgzDprint *>().size(), 1);
 }
 
 void TestPaySheet::payWindowFailures()
