@@ -8,11 +8,18 @@
 #include "dictionary/personnel_tables.h"
 #include "operators/commands.h"
 #include "payroll/commands.h"
+#include "payroll/batch_modify_window.h"
+#include "payroll/employee_generation_window.h"
+#include "payroll/month_generation_window.h"
 #include "payroll/wage_calculation.h"
+#include "payroll/wage_calculation_window.h"
 #include "payroll/wage_months.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/message_service.h"
 #include "printing/commands.h"
+#include "printing/dictionary_report.h"
+#include "printing/pay_grid_window.h"
+#include "platform/db/recordset.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -92,6 +99,26 @@ void seed()
     ModGzjs::CalculateMonth(cnMain, QStringLiteral("202612"));
 }
 
+// Shows a month in the window as a person would pick it: the month chooser's last month, or the
+// month typed into the windows that generate and compute one.
+void showMonth(QWidget *window)
+{
+    const QString month = QStringLiteral("202612");
+    if (auto *combo = window->findChild<QComboBox *>(QStringLiteral("DataRC")); combo && combo->count() > 0) {
+        const int last = combo->count() - 1;
+        combo->setCurrentIndex(last);
+        emit combo->activated(last);
+    }
+    if (auto *w = dynamic_cast<FrmGzsC *>(window))
+        w->setMonth(month);
+    else if (auto *w = dynamic_cast<FrmGZscYg *>(window))
+        w->setMonth(month);
+    else if (auto *w = dynamic_cast<FrmGZjs *>(window))
+        w->setMonth(month);
+    else if (auto *w = dynamic_cast<FrmGZPlxg *>(window))
+        w->selectMonth(month);
+}
+
 void shootChildren(form_main &w)
 {
     const QStringList commands{QStringLiteral("menu_rsSET_1"), QStringLiteral("menu_gZset_1"),
@@ -112,6 +139,9 @@ void shootChildren(form_main &w)
         }
         QMdiSubWindow *sub = w.mdiArea()->activeSubWindow() ? w.mdiArea()->activeSubWindow() : subs.last();
         const QString name = sub->widget() ? sub->widget()->objectName() : sub->objectName();
+        if (sub->widget())
+            showMonth(sub->widget());
+        settle(300);
         saveScreen(name);
         sub->close();
         settle(200);
@@ -169,6 +199,13 @@ int main(int argc, char *argv[])
     seed();
     saveScreen(QStringLiteral("form_main"));
     shootChildren(w);
+
+    // The personnel list as the preview lays it out from the print dictionary, first page.
+    Recordset staff;
+    staff.Open(QStringLiteral("select * from rsda order by f1"), cnMain);
+    const QString page = g_out + QStringLiteral("/ReportMod.png");
+    const QString failure = ModReport::RenderDictReport(cnMain, QStringLiteral("rsda"), staff, page);
+    std::printf("%s %s\n", failure.isEmpty() ? "saved" : "report failed:", qPrintable(failure.isEmpty() ? page : failure));
     cnMain.close();
     return 0;
 }
