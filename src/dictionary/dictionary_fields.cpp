@@ -213,3 +213,31 @@ void SetGridCaptions(DataGrid *grid, const QString &code)
         grid->setColumnWidthTwips(i, c.width);
     }
 }
+
+void MoveByButton(Recordset &rs, int index, const std::function<void(bool back, bool forward)> &setButtons)
+{
+    if (rs.RecordCount() < 2)
+        return;
+    switch (index) {
+    case 0:
+        rs.MoveFirst();
+        setButtons(false, true);
+        break;
+    case 1:
+        rs.MovePrevious();
+        if (rs.bof())
+            rs.MoveFirst();
+        setButtons(rs.AbsolutePosition() != 1, true);
+        break;
+    case 2:
+        rs.MoveNext();
+        if (rs.eof())
+            rs.MoveLast();
+        setButtons(true, rs.AbsolutePosition() != rs.RecordCount());
+        break;
+    case 3:
+        setButtons(true, false);
+        rs.MoveLast();
+        break;
+    }
+}

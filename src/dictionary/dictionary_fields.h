@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 class Connection;
@@ -74,3 +75,8 @@ std::optional<QList<GridColumnCaption>> GridCaptionsFor(Connection &cn, const QS
 // Sets the captions and widths of the grid's columns from the wage dictionary of `code`: every
 // column first hidden, then those whose field has a row shown. An empty dictionary changes nothing.
 void SetGridCaptions(DataGrid *grid, const QString &code);  // on cnMain
+
+// The editors' four move buttons (0 first, 1 previous, 2 next, 3 last) on `rs`: moves stop at the
+// first and last row instead of running off either end, and setButtons(back, forward) is told
+// which directions remain. With fewer than two rows nothing moves.
+void MoveByButton(Recordset &rs, int index, const std::function<void(bool back, bool forward)> &setButtons);

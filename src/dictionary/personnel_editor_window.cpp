@@ -402,35 +402,10 @@ void FrmRSdagl::cmdFind()
 
 void FrmRSdagl::Cmdmove_Click(int index)
 {
-    if (!rsRecords || rsRecords->RecordCount() <= 1)
+    if (!rsRecords)
         return;
     try {
-        switch (index) {
-        case 0:
-            rsRecords->MoveFirst();
-            cmd_yd(false, true);
-            break;
-        case 1:
-            rsRecords->MovePrevious();
-            if (rsRecords->bof())
-                rsRecords->MoveFirst();
-            cmd_yd(true, true);
-            if (rsRecords->AbsolutePosition() == 1)
-                cmd_yd(false, true);
-            break;
-        case 2:
-            rsRecords->MoveNext();
-            if (rsRecords->eof())
-                rsRecords->MoveLast();
-            cmd_yd(true, true);
-            if (rsRecords->AbsolutePosition() == rsRecords->RecordCount())
-                cmd_yd(true, false);
-            break;
-        case 3:
-            cmd_yd(true, false);
-            rsRecords->MoveLast();
-            break;
-        }
+        MoveByButton(*rsRecords, index, [this](bool back, bool forward) { cmd_yd(back, forward); });
     } catch (const DbError &e) {
         reportError(e);
     }

@@ -461,35 +461,10 @@ void FrmGZlr::cmdFind()
 
 void FrmGZlr::Cmdmove_Click(int index)
 {
-    if (!rstspzd || rstspzd->RecordCount() < 2)
+    if (!rstspzd)
         return;
     try {
-        switch (index) {
-        case 0:
-            rstspzd->MoveFirst();
-            cmd_yd(false, true);
-            break;
-        case 1:
-            rstspzd->MovePrevious();
-            if (rstspzd->bof())
-                rstspzd->MoveFirst();
-            cmd_yd(true, true);
-            if (rstspzd->AbsolutePosition() == 1)
-                cmd_yd(false, true);
-            break;
-        case 2:
-            rstspzd->MoveNext();
-            if (rstspzd->eof())
-                rstspzd->MoveLast();
-            cmd_yd(true, true);
-            if (rstspzd->AbsolutePosition() == rstspzd->RecordCount())
-                cmd_yd(true, false);
-            break;
-        case 3:
-            cmd_yd(true, false);
-            rstspzd->MoveLast();
-            break;
-        }
+        MoveByButton(*rstspzd, index, [this](bool back, bool forward) { cmd_yd(back, forward); });
     } catch (const DbError &e) {
         reportError(e);
     }
