@@ -28,242 +28,214 @@ struct HooksGuard {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void defaultDatabaseIsMadeAndOpened();
-    void unsetFolderMeansDefault();
-    void storedFolderIsNeverFilled();
-    void storedFolderWithDatabaseOpens();
-    void mainShowsWindowThenLogin();
-    void serverSettingsAskedBeforeConnecting();
-    void serverRetriesWithTheSameConnectionString();
-    void serverFailureAnswers();
-    void reportDbError();
-    void centerForm();
-};
-
-void TestStartup::defaultDatabaseIsMadeAndOpened()
-{
-    TestEnv env;
-    ModmainRSgz::OpenAccessConnection();
-    QVERIFY(cnMain.isOpen());
-    QCOMPARE(strDataPath, env.folder());
-    QCOMPARE(strDataFile, QStringLiteral("hydb.mdb"));
-    QCOMPARE(cnMain.connectionString(), QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + env.folder() +
-                                            QStringLiteral("\\hydb.mdb;Jet OLEDB:Database password=297"));
-    QVERIFY(QFile::exists(env.dbPath()));
-    QCOMPARE(cnMain.query(QStringLiteral("select czy_name from czyzd")).rows.value(0).value(0).toString(),
-             QStringLiteral("system"));
-    QVERIFY(storedKeys().isEmpty());  // nothing written while the default opens
-    QVERIFY(ModmainRSgz::lastOpenFailure().isEmpty());
-    QVERIFY(env.messages.records.isEmpty());
-
-    // The second start opens the same file; it is not made again.
-    cnMain.execute(QStringLiteral("insert into zwlx (zwlx) values ('保洁')"));
-    cnMain.close();
-    ModmainRSgz::OpenAccessConnection();
-    QVERIFY(cnMain.isOpen());
-    QCOMPARE(cnMain.query(QStringLiteral("select count(*) from zwlx where zwlx='保洁'")).rows[0][0].toInt(), 1);
-    QVERIFY(storedKeys().isEmpty());
-}
-
-void TestStartup::unsetFolderMeansDefault()
-{
-    // "25" and the empty text both mean: no folder stored; the stored file name is then not used.
-    for (const QString &folder : {QStringLiteral("25"), QString()}) {
+    void defaultDatabaseIsMadeAndOpened()
+    {
         TestEnv env;
-        store(QStringLiteral("path"), folder);
-        store(QStringLiteral("data"), QStringLiteral("other.mdb"));
         ModmainRSgz::OpenAccessConnection();
         QVERIFY(cnMain.isOpen());
         QCOMPARE(strDataPath, env.folder());
         QCOMPARE(strDataFile, QStringLiteral("hydb.mdb"));
+        QCOMPARE(cnMain.connectionString(), QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + env.folder() +
+                                                QStringLiteral("\\hydb.mdb;Jet OLEDB:Database password=297"));
         QVERIFY(QFile::exists(env.dbPath()));
-        QCOMPARE(stored(QStringLiteral("path")), folder);  // left as it was
-        QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("other.mdb"));
+        QCOMPARE(cnMain.query(QStringLiteral("select czy_name from czyzd")).rows.value(0).value(0).toString(),
+                 QStringLiteral("system"));
+        QVERIFY(storedKeys().isEmpty());  // nothing written while the default opens
+        QVERIFY(ModmainRSgz::lastOpenFailure().isEmpty());
+        QVERIFY(env.messages.records.isEmpty());
+
+        // The second start opens the same file; it is not made again.
+        cnMain.execute(QStringLiteral("insert into zwlx (zwlx) values ('保洁')"));
+        cnMain.close();
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(cnMain.isOpen());
+        QCOMPARE(cnMain.query(QStringLiteral("select count(*) from zwlx where zwlx='保洁'")).rows[0][0].toInt(), 1);
+        QVERIFY(storedKeys().isEmpty());
     }
-}
 
-void TestStartup::storedFolderIsNeverFilled()
-{
-    TestEnv env;
-    const QString elsewhere = env.path(QStringLiteral("data"));
-    QVERIFY(QDir().mkpath(elsewhere));
-
-    // A folder without a file name: the file "25" is tried there, fails, and both are written back.
-    store(QStringLiteral("path"), elsewhere);
-    ModmainRSgz::OpenAccessConnection();
-    QVERIFY(!cnMain.isOpen());
-    QCOMPARE(strDataFile, QStringLiteral("25"));
-    QCOMPARE(stored(QStringLiteral("path")), elsewhere);
-    QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("25"));
-    QVERIFY(!QFile::exists(elsewhere + QStringLiteral("/25")));
-    QVERIFY(env.messages.records.isEmpty());  // nothing shown: the login window reports it
-    QVERIFY(ModmainRSgz::lastOpenFailure().startsWith(QStringLiteral("无法打开数据库文件“") + elsewhere +
-                                                      QStringLiteral("/25”：")));
-
-    // A stored folder whose database is missing gets no new empty database, nor does the default place.
-    store(QStringLiteral("data"), QStringLiteral("hydb.mdb"));
-    ModmainRSgz::OpenAccessConnection();
-    QVERIFY(!cnMain.isOpen());
-    QVERIFY(!QFile::exists(elsewhere + QStringLiteral("/hydb.mdb")));
-    QVERIFY(!QFile::exists(env.dbPath()));
-    QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("hydb.mdb"));
-    QVERIFY(ModmainRSgz::lastOpenFailure().contains(elsewhere + QStringLiteral("/hydb.mdb")));
-
-}
-
-void TestStartup::storedFolderWithDatabaseOpens()
-{
-    TestEnv env;
-    const QString elsewhere = env.path(QStringLiteral("shared"));
-    QVERIFY(QDir().mkpath(elsewhere));
-    CreateDefaultDatabase(elsewhere + QStringLiteral("/center.mdb"));
-    store(QStringLiteral("path"), elsewhere);
-    store(QStringLiteral("data"), QStringLiteral("center.mdb"));
-    ModmainRSgz::OpenAccessConnection();
-    QVERIFY(cnMain.isOpen());
-    QCOMPARE(strDataPath, elsewhere);
-    QCOMPARE(strDataFile, QStringLiteral("center.mdb"));
-    QVERIFY(!QFile::exists(env.dbPath()));
-    QVERIFY(ModmainRSgz::lastOpenFailure().isEmpty());
-}
-
-void TestStartup::mainShowsWindowThenLogin()
-{
-    TestEnv env;
-    HooksGuard guard;
-    form_main mainWindow;
-    bool windowShownFirst = false;
-    bool connectionOpen = false;
-    int logins = 0;
-    ModmainRSgz::startupHooks().showLogin = [&] {
-        ++logins;
-        windowShownFirst = mainWindow.isVisible();
-        connectionOpen = cnMain.isOpen();
-    };
-    ModmainRSgz::Main();
-    QCOMPARE(logins, 1);
-    QVERIFY(windowShownFirst);
-    QVERIFY(connectionOpen);
-    QCOMPARE(strDbType, QStringLiteral("ACCESS"));
-    QCOMPARE(cnMain.cursorLocation(), 3);
-    QCOMPARE(mainWindow.windowTitle(), kAppTitle + QLatin1Char(' ') + env.dbPath());
-}
-
-void TestStartup::serverSettingsAskedBeforeConnecting()
-{
-    TestEnv env;
-    HooksGuard guard;
-    int syssets = 0;
-    int messagesBefore = -1;
-    ModmainRSgz::startupHooks().showSysset = [&] {
-        if (++syssets == 1)
-            messagesBefore = int(env.messages.records.size());
-    };
-    env.messages.answers = {Msg::vbCancel, Msg::vbCancel};
-    ModmainRSgz::OpenSqlServerConnection();
-    QVERIFY(syssets >= 1);
-    QCOMPARE(messagesBefore, 0);  // before any connection attempt and its messages
-    QVERIFY(!cnMain.isOpen());
-    QCOMPARE(strConnect,
-             QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=;pwd=;Initial Catalog=;Data Source="));
-}
-
-void TestStartup::serverRetriesWithTheSameConnectionString()
-{
-    TestEnv env;
-    HooksGuard guard;
-    SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("127.0.0.1,1"));
-    SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("database"), QStringLiteral("rsgz"));
-    SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("username"), QStringLiteral("sa"));
-    SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("password"), QStringLiteral("pw"));
-    const QString expected = QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=sa;pwd=pw;"
-                                            "Initial Catalog=rsgz;Data Source=127.0.0.1,1");
-    QStringList seenBySysset;
-    ModmainRSgz::startupHooks().showSysset = [&] {
-        seenBySysset << strConnect;
-        // Values typed into the settings window take effect only at the next start.
-        SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("other"));
-    };
-    env.messages.answers = {Msg::vbOK, Msg::vbOK, Msg::vbCancel};
-    ModmainRSgz::OpenSqlServerConnection();
-
-    QCOMPARE(cnMain.commandTimeout(), 50);
-    QVERIFY(!cnMain.isOpen());
-    QCOMPARE(strConnect, expected);
-    QCOMPARE(seenBySysset, QStringList({expected, expected}));
-    QCOMPARE(env.messages.records.size(), 3);
-    for (const auto &m : env.messages.records) {
-        QCOMPARE(m.text, QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"));
-        QCOMPARE(m.flags, 49);
+    void unsetFolderMeansDefault()
+    {
+        // "25" and the empty text both mean: no folder stored; the stored file name is then not used.
+        for (const QString &folder : {QStringLiteral("25"), QString()}) {
+            TestEnv env;
+            store(QStringLiteral("path"), folder);
+            store(QStringLiteral("data"), QStringLiteral("other.mdb"));
+            ModmainRSgz::OpenAccessConnection();
+            QVERIFY(cnMain.isOpen());
+            QCOMPARE(strDataPath, env.folder());
+            QCOMPARE(strDataFile, QStringLiteral("hydb.mdb"));
+            QVERIFY(QFile::exists(env.dbPath()));
+            QCOMPARE(stored(QStringLiteral("path")), folder);  // left as it was
+            QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("other.mdb"));
+        }
     }
-    QCOMPARE(env.shell.endRequests, 1);  // Cancel ends the program
-    QVERIFY(!ModmainRSgz::lastOpenFailure().isEmpty());
-}
 
-void TestStartup::serverFailureAnswers()
-{
-    struct Case {
-        int number;
-        int answer;
-        bool retry;
-        QString text;
-        int flags;
-        int syssets;
-        int ends;
-    };
-    const QList<Case> cases = {
-        {DbError::ProviderFailure, Msg::vbOK, true, QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"), 49, 1, 0},
-        {DbError::ProviderFailure, Msg::vbCancel, false, QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"), 49, 0, 1},
-        {DbError::LoginRefused, Msg::vbOK, false, QStringLiteral("用户 'sa' 登录失败。-2147217843"), 48, 1, 1},
-        {DbError::ObjectNotFound, Msg::vbOK, false, QStringLiteral("无法打开数据库 \"rsgz\"。-2147217865"), 48, 1, 1},
-        {DbError::SyntaxError, Msg::vbOK, false, QStringLiteral("语法错误-2147217900"), 0, 0, 0},
-    };
-    const QStringList descriptions = {QString(), QString(), QStringLiteral("用户 'sa' 登录失败。"),
-                                      QStringLiteral("无法打开数据库 \"rsgz\"。"), QStringLiteral("语法错误")};
-    for (int i = 0; i < cases.size(); ++i) {
-        const Case &c = cases.at(i);
+    void storedFolderIsUsedButNeverFilled()
+    {
+        TestEnv env;
+        const QString elsewhere = env.path(QStringLiteral("data"));
+        QVERIFY(QDir().mkpath(elsewhere));
+
+        // A folder without a file name: the file "25" is tried there, fails, and both are written back.
+        store(QStringLiteral("path"), elsewhere);
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(!cnMain.isOpen());
+        QCOMPARE(strDataFile, QStringLiteral("25"));
+        QCOMPARE(stored(QStringLiteral("path")), elsewhere);
+        QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("25"));
+        QVERIFY(!QFile::exists(elsewhere + QStringLiteral("/25")));
+        QVERIFY(env.messages.records.isEmpty());  // nothing shown: the login window reports it
+        QVERIFY(ModmainRSgz::lastOpenFailure().startsWith(QStringLiteral("无法打开数据库文件“") + elsewhere +
+                                                          QStringLiteral("/25”：")));
+
+        // A stored folder whose database is missing gets no new empty database, nor does the default place.
+        store(QStringLiteral("data"), QStringLiteral("hydb.mdb"));
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(!cnMain.isOpen());
+        QVERIFY(!QFile::exists(elsewhere + QStringLiteral("/hydb.mdb")));
+        QVERIFY(!QFile::exists(env.dbPath()));
+        QCOMPARE(stored(QStringLiteral("data")), QStringLiteral("hydb.mdb"));
+        QVERIFY(ModmainRSgz::lastOpenFailure().contains(elsewhere + QStringLiteral("/hydb.mdb")));
+
+        // Once the stored folder holds the stored file, that one opens.
+        CreateDefaultDatabase(elsewhere + QStringLiteral("/center.mdb"));
+        store(QStringLiteral("data"), QStringLiteral("center.mdb"));
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(cnMain.isOpen());
+        QCOMPARE(strDataPath, elsewhere);
+        QCOMPARE(strDataFile, QStringLiteral("center.mdb"));
+        QVERIFY(!QFile::exists(env.dbPath()));
+        QVERIFY(ModmainRSgz::lastOpenFailure().isEmpty());
+    }
+
+    void mainShowsWindowThenLogin()
+    {
         TestEnv env;
         HooksGuard guard;
-        int syssets = 0;
-        ModmainRSgz::startupHooks().showSysset = [&] { ++syssets; };
-        env.messages.answers = {c.answer};
-        const bool retry = ModmainRSgz::SqlServerOpenFailed(DbError(c.number, descriptions.at(i)));
-        QCOMPARE(retry, c.retry);
-        QCOMPARE(env.messages.records.size(), 1);
-        QCOMPARE(env.messages.records[0].text, c.text);
-        QCOMPARE(env.messages.records[0].flags, c.flags);
-        QCOMPARE(syssets, c.syssets);
-        QCOMPARE(env.shell.endRequests, c.ends);
+        form_main mainWindow;
+        bool windowShownFirst = false;
+        bool connectionOpen = false;
+        int logins = 0;
+        ModmainRSgz::startupHooks().showLogin = [&] {
+            ++logins;
+            windowShownFirst = mainWindow.isVisible();
+            connectionOpen = cnMain.isOpen();
+        };
+        ModmainRSgz::Main();
+        QCOMPARE(logins, 1);
+        QVERIFY(windowShownFirst);
+        QVERIFY(connectionOpen);
+        QCOMPARE(strDbType, QStringLiteral("ACCESS"));
+        QCOMPARE(cnMain.cursorLocation(), 3);
+        QCOMPARE(mainWindow.windowTitle(), kAppTitle + QLatin1Char(' ') + env.dbPath());
     }
-}
 
-void TestStartup::reportDbError()
-{
-    TestEnv env;
-    ModCWCl::ReportDbError(DbError(DbError::ProviderFailure, QStringLiteral("连接失败")));
-    ModCWCl::ReportDbError(DbError(DbError::ObjectNotFound, QStringLiteral("no such table: v_hy")));
-    ModCWCl::ReportDbError(DbError(DbError::ConstraintRefused, QStringLiteral("值重复")));
-    QCOMPARE(env.messages.records.size(), 2);
-    QCOMPARE(env.messages.records[0].text, QStringLiteral("数据有误，请重新输入!-2147467259连接失败"));
-    QCOMPARE(env.messages.records[0].flags, 16);
-    QCOMPARE(env.messages.records[1].text, QStringLiteral("错误号 -2147217873值重复，退出"));
-    QCOMPARE(env.messages.records[1].flags, 16);
-    QCOMPARE(env.shell.endRequests, 0);
-}
+    void serverSettingsAskedBeforeConnecting()
+    {
+        // Nothing stored: the settings window comes before any connection attempt and its messages.
+        TestEnv env;
+        HooksGuard guard;
+        int syssets = 0, messagesBefore = -1;
+        ModmainRSgz::startupHooks().showSysset = [&] {
+            if (++syssets == 1)
+                messagesBefore = int(env.messages.records.size());
+        };
+        env.messages.answers = {Msg::vbCancel, Msg::vbCancel};
+        ModmainRSgz::OpenSqlServerConnection();
+        QVERIFY(syssets >= 1);
+        QCOMPARE(messagesBefore, 0);
+        QVERIFY(!cnMain.isOpen());
+        QCOMPARE(strConnect,
+                 QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=;pwd=;Initial Catalog=;Data Source="));
+    }
 
-void TestStartup::centerForm()
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QWidget small;
-    small.resize(300, 200);
-    ModmainRSgz::CenterForm(small);
-    QCOMPARE(small.pos(), QPoint(screen.left() + (screen.width() - 300) / 2, screen.top() + (screen.height() - 200) / 2));
-    // A window larger than the screen gets a negative left and top.
-    QWidget large;
-    large.resize(screen.width() + 200, screen.height() + 100);
-    ModmainRSgz::CenterForm(large);
-    QCOMPARE(large.pos(), QPoint(screen.left() - 100, screen.top() - 50));
-}
+    void serverRetriesWithTheSameConnectionString()
+    {
+        TestEnv env;
+        HooksGuard guard;
+        for (const auto &[key, value] : {std::pair{"server", "127.0.0.1,1"}, {"database", "rsgz"}, {"username", "sa"}, {"password", "pw"}})
+            SaveSetting(kAppTitle, QStringLiteral("main"), QString::fromLatin1(key), QString::fromLatin1(value));
+        const QString expected = QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=sa;pwd=pw;"
+                                                "Initial Catalog=rsgz;Data Source=127.0.0.1,1");
+        QStringList seenBySysset;
+        ModmainRSgz::startupHooks().showSysset = [&] {
+            seenBySysset << strConnect;
+            // Values typed into the settings window take effect only at the next start.
+            SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("other"));
+        };
+        env.messages.answers = {Msg::vbOK, Msg::vbOK, Msg::vbCancel};
+        ModmainRSgz::OpenSqlServerConnection();
+
+        QCOMPARE(cnMain.commandTimeout(), 50);
+        QVERIFY(!cnMain.isOpen());
+        QCOMPARE(strConnect, expected);
+        QCOMPARE(seenBySysset, QStringList({expected, expected}));
+        QCOMPARE(env.messages.records.size(), 3);
+        for (const auto &m : env.messages.records) {
+            QCOMPARE(m.text, QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"));
+            QCOMPARE(m.flags, 49);
+        }
+        QCOMPARE(env.shell.endRequests, 1);  // Cancel ends the program
+        QVERIFY(!ModmainRSgz::lastOpenFailure().isEmpty());
+    }
+
+    void serverFailureAnswers()
+    {
+        struct Case {
+            int number;
+            QString description;
+            int answer;
+            bool retry;
+            QString text;
+            int flags, syssets, ends;
+        };
+        const QList<Case> cases = {
+            {DbError::LoginRefused, QStringLiteral("用户 'sa' 登录失败。"), Msg::vbOK, false, QStringLiteral("用户 'sa' 登录失败。-2147217843"), 48, 1, 1},
+            {DbError::ObjectNotFound, QStringLiteral("无法打开数据库 \"rsgz\"。"), Msg::vbOK, false, QStringLiteral("无法打开数据库 \"rsgz\"。-2147217865"), 48, 1, 1},
+            {DbError::SyntaxError, QStringLiteral("语法错误"), Msg::vbOK, false, QStringLiteral("语法错误-2147217900"), 0, 0, 0},
+        };
+        for (const Case &c : cases) {
+            TestEnv env;
+            HooksGuard guard;
+            int syssets = 0;
+            ModmainRSgz::startupHooks().showSysset = [&] { ++syssets; };
+            env.messages.answers = {c.answer};
+            const bool retry = ModmainRSgz::SqlServerOpenFailed(DbError(c.number, c.description));
+            QCOMPARE(retry, c.retry);
+            QCOMPARE(env.messages.texts(), QStringList{c.text});
+            QCOMPARE(env.messages.records[0].flags, c.flags);
+            QCOMPARE(syssets, c.syssets);
+            QCOMPARE(env.shell.endRequests, c.ends);
+        }
+    }
+
+    void reportDbError()
+    {
+        TestEnv env;
+        ModCWCl::ReportDbError(DbError(DbError::ProviderFailure, QStringLiteral("连接失败")));
+        ModCWCl::ReportDbError(DbError(DbError::ObjectNotFound, QStringLiteral("no such table: v_hy")));
+        ModCWCl::ReportDbError(DbError(DbError::ConstraintRefused, QStringLiteral("值重复")));
+        QCOMPARE(env.messages.texts(), QStringList({QStringLiteral("数据有误，请重新输入!-2147467259连接失败"),
+                                                    QStringLiteral("错误号 -2147217873值重复，退出")}));
+        QVERIFY(env.messages.records[0].flags == 16 && env.messages.records[1].flags == 16);
+        QCOMPARE(env.shell.endRequests, 0);
+    }
+
+    void centerForm()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QWidget small;
+        small.resize(300, 200);
+        ModmainRSgz::CenterForm(small);
+        QCOMPARE(small.pos(), QPoint(screen.left() + (screen.width() - 300) / 2, screen.top() + (screen.height() - 200) / 2));
+        // A window larger than the screen gets a negative left and top.
+        QWidget large;
+        large.resize(screen.width() + 200, screen.height() + 100);
+        ModmainRSgz::CenterForm(large);
+        QCOMPARE(large.pos(), QPoint(screen.left() - 100, screen.top() - 50));
+    }
+
+};
 
 QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

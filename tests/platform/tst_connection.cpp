@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 // The error number a statement raises, 0 when it runs.
@@ -41,321 +43,267 @@ ColumnInfo columnNamed(Connection &cn, const QString &table, const QString &name
 
 class TestConnection : public QObject {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Connection> m_cn;
+
 private slots:
-    void init();
-    void cleanup();
-    void createsPersonnelAndWageTables();
-    void refusesOverlongText();
-    void numbersErrors();
-    void opensOnlyDatabases();
-    void transactionsNestAndRollBack();
-    void translatedStatementIsAtomic();
-    void accessFunctions_data();
-    void accessFunctions();
-    void formulasUseFunctions();
-    void logsUseWithDateLiteral();
-
-private:
-    QTemporaryDir *m_dir = nullptr;
-    Connection *m_cn = nullptr;
-};
-
-void TestConnection::init()
-{
-    m_dir = new QTemporaryDir;
-    m_cn = new Connection;
-    m_cn->openFile(m_dir->filePath("hydb.mdb"), true);
-    m_cn->execute("create table ckv_zc (id counter primary key, name char(10))");
-    m_cn->execute("create table dh_codedict (id_no counter, xh int, table_code char(10), colm_code char(10), "
-                  "colm_name char(20), colm_type char(10), colm_cd int, can_show char(1), nullbj char(1), "
-                  "colm_width int, memo memo)");
-}
-
-void TestConnection::cleanup()
-{
-    delete m_cn;
-    delete m_dir;
-}
-
-void TestConnection::createsPersonnelAndWageTables()
-{
-    Connection &cn = *m_cn;
-    // The personnel side, statement by statement as the system writes it.
-    QVERIFY(cn.query("select id into myTable from ckv_zc where id=0").rows.isEmpty());
-    cn.execute("alter table mytable add COLUMN xh int");
-    cn.execute("alter table mytable add column table_name char(50)");
-    cn.execute("alter table mytable add column table_name_explan char(50)");
-    cn.execute("alter table mytable add column lx  char(10)");
-    cn.execute("alter table mytable add column bz char(50)");
-    cn.execute("insert into mytable(xh,table_name,table_name_explan,lx,bz)  values(5,'rsda','人事档案','人事','人事档案主表')");
-    cn.query("select id into rsda from ckv_zc where id=0");
-    const QStringList types = {"char(20)", "char(20)", "char(8)", "char(2)", "single", "char(20)", "char(18)", "char(30)",
-                               "char(20)", "char(20)", "char(8)", "char(20)", "char(10)", "char(10)", "char(30)"};
-    for (int i = 0; i < types.size(); ++i)
-        cn.execute(QString("alter table rsda add column f%1 %2").arg(i + 1).arg(types[i]));
-
-    QVERIFY(columnNamed(cn, "mytable", "id").autoIncrement);
-    QCOMPARE(columnNamed(cn, "rsda", "f5").declaredType, QString("single"));
-    QCOMPARE(columnNamed(cn, "rsda", "f7").declaredType, QString("char(18)"));
-    QCOMPARE(scalar(cn, "select id from mytable where table_name='rsda'").toInt(), 1);
-
-    cn.execute("insert into rsda (f1,f2,f5) values ('001','张三',3000)");
-    cn.execute("insert into rsda (f1,f2,f5) values ('002','李四',2500.5)");
-    QCOMPARE(scalar(cn, "select max(id) from rsda").toInt(), 2);
-
-    // The wage side: a copy of rsda's columns, then the items.
-    cn.query("select *  into rs_codedict from dh_codedict where id_no=0 order by xh");
-    cn.execute("alter table rs_codedict add column hztj char(250)");
-    cn.execute("alter table rs_codedict add column hzgs char(250)");
-    QCOMPARE(cn.columns("rs_codedict").size(), 13);
-    QCOMPARE(columnNamed(cn, "rs_codedict", "memo").declaredType, QString("memo"));
-    cn.query("select id,f1,f2  into rsgz from rsda where id=0 ");
-    cn.execute("alter table rsgz add column f0 char(12)");
-    for (int n = 1; n <= 3; ++n)
-        cn.execute(QString("alter table rsgz add column t%1 single default 0").arg(n));
-    QCOMPARE(cn.columns("rsgz").size(), 7);
-    QVERIFY(columnNamed(cn, "rsgz", "id").autoIncrement);
-    QCOMPARE(scalar(cn, "select count(*) from rsgz").toInt(), 0);
-
-    QCOMPARE(cn.execute("insert into rsgz (f0,f1,f2,t1)  select '200504',f1,f2,f5 from rsda"), 2);
-    QCOMPARE(scalar(cn, "select count(distinct id) from rsgz where id is not null").toInt(), 2);
-    // single columns keep fractions and divide as numbers: 3000/4 is not an integer division
-    cn.execute("update rsgz set t2=4");
-    cn.execute("update rsgz set t3=t1/t2");
-    QCOMPARE(scalar(cn, "select t3 from rsgz where f1='002'").toDouble(), 625.125);
-    QCOMPARE(scalar(cn, "select t2 from rsgz where f1='001'").typeId(), int(QMetaType::Double));
-
-    // A copy made by select … into keeps its own numbering.
-    cn.query("select * into rsda2 from rsda where f1='002'");
-    QCOMPARE(scalar(cn, "select id from rsda2").toInt(), 2);
-    cn.execute("insert into rsda2 (f1) values ('003')");
-    QCOMPARE(scalar(cn, "select id from rsda2 where f1='003'").toInt(), 3);
-}
-
-void TestConnection::refusesOverlongText()
-{
-    Connection &cn = *m_cn;
-    cn.execute("create table t (code char(4), name varchar(3), note memo)");
-    cn.execute("alter table t add column sex char(2)");
-    cn.execute("insert into t (code,name,sex) values ('1234','张三丰','男')");
-    DbError e;
-    QCOMPARE(errorOf(cn, "insert into t (code) values ('12345')", &e), DbError::ConstraintRefused);
-    QCOMPARE(errorOf(cn, "update t set name='四个汉字'"), DbError::ConstraintRefused);
-    QCOMPARE(errorOf(cn, "update t set sex='男性x'"), DbError::ConstraintRefused);
-    QCOMPARE(scalar(cn, "select name from t").toString(), QString("张三丰"));
-    // memo text stays text, whatever it looks like
-    cn.execute("update t set note='0123'");
-    QCOMPARE(scalar(cn, "select note from t").toString(), QString("0123"));
-}
-
-void TestConnection::numbersErrors()
-{
-    Connection &cn = *m_cn;
-    cn.execute("create table u (id counter primary key, k char(5) unique, n int not null default 0)");
-    cn.execute("insert into u (k) values ('a')");
-    const struct {
-        const char *sql;
-        int number;
-    } cases[] = {
-        {"select * from nosuch", DbError::ObjectNotFound},
-        {"insert into nosuch (a) values (1)", DbError::ObjectNotFound},
-        {"update nosuch set a=1", DbError::ObjectNotFound},
-        {"delete from nosuch", DbError::ObjectNotFound},
-        {"alter table nosuch add column a int", DbError::ObjectNotFound},
-        {"select nocol from u", DbError::UnknownColumn},
-        {"update u set nocol=1", DbError::UnknownColumn},
-        {"insert into u (nocol) values (1)", DbError::UnknownColumn},
-        {"selec * from u", DbError::SyntaxError},
-        {"select * from u where", DbError::SyntaxError},
-        {"select nofunction(1)", DbError::SyntaxError},
-        {"create table u (x int)", DbError::SyntaxError},
-        {"insert into u (k) values ('a')", DbError::ConstraintRefused},
-        {"update u set n=null", DbError::ConstraintRefused},
-        {"select CDbl('abc')", DbError::TypeMismatch},
-    };
-    for (const auto &c : cases) {
-        DbError e;
-        QCOMPARE(errorOf(cn, c.sql, &e), c.number);
-        QCOMPARE(e.sql, QString(c.sql));
-        QVERIFY2(!e.nativeText.isEmpty() && !e.description.isEmpty(), c.sql);
-    }
-    DbError e;
-    errorOf(cn, "select * from rsda", &e);
-    QVERIFY(e.nativeText.contains("rsda"));
-    QVERIFY(e.description.contains("rsda"));
-}
-
-void TestConnection::opensOnlyDatabases()
-{
-    Connection cn;
-    const QString missing = m_dir->filePath("missing.mdb");
-    try {
-        cn.open("provider=microsoft.jet.oledb.4.0;data source=" + missing + ";Jet OLEDB:Database password=297");
-        QFAIL("a missing file opened");
-    } catch (const DbError &e) {
-        QCOMPARE(e.number, DbError::ProviderFailure);
-    }
-    QVERIFY(!cn.isOpen());
-    QVERIFY(!QFile::exists(missing));
-
-    const QString text = m_dir->filePath("notes.mdb");
-    QFile f(text);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
-    try {
-        cn.open("provider=microsoft.jet.oledb.4.0;data source=" + text);
-        QFAIL("a text file opened as a database");
-    } catch (const DbError &e) {
-        QCOMPARE(e.number, DbError::ProviderFailure);
-    }
-    QVERIFY(!cn.isOpen());
-
-    // the system writes the folder separator as "\"
-    cn.open("provider=microsoft.jet.oledb.4.0;data source=" + QDir::toNativeSeparators(m_dir->path()) + "\\hydb.mdb");
-    QVERIFY(cn.isOpen());
-    QCOMPARE(cn.providerKind(), QString("ACCESS"));
-    QVERIFY(cn.tableExists("ckv_zc"));
-}
-
-void TestConnection::transactionsNestAndRollBack()
-{
-    Connection &cn = *m_cn;
-    cn.execute("create table t (k char(3) unique)");
+    void init()
     {
-        Transaction tx(cn);
-        cn.execute("insert into t values ('a')");
-        QCOMPARE(errorOf(cn, "insert into t values ('a')"), DbError::ConstraintRefused);
-        // no commit: leaving the scope undoes the first insert
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_cn = std::make_unique<Connection>();
+        m_cn->openFile(m_dir->filePath("hydb.mdb"), true);
+        m_cn->execute("create table ckv_zc (id counter primary key, name char(10))");
+        m_cn->execute("create table dh_codedict (id_no counter, xh int, table_code char(10), colm_code char(10), "
+                      "colm_name char(20), colm_type char(10), colm_cd int, can_show char(1), nullbj char(1), "
+                      "colm_width int, memo memo)");
     }
-    QCOMPARE(scalar(cn, "select count(*) from t").toInt(), 0);
-    QCOMPARE(cn.transactionDepth(), 0);
 
+    void cleanup()
     {
-        Transaction outer(cn);
-        cn.execute("insert into t values ('b')");
-        {
-            Transaction inner(cn);
-            QCOMPARE(cn.transactionDepth(), 2);
-            cn.execute("insert into t values ('c')");
-        }  // the inner one alone is undone
-        {
-            Transaction inner(cn);
-            cn.execute("insert into t values ('d')");
-            inner.commit();
+        m_cn.reset();
+        m_dir.reset();
+    }
+
+    void createsPersonnelAndWageTables()
+    {
+        Connection &cn = *m_cn;
+        // The personnel side, statement by statement as the system writes it.
+        QVERIFY(cn.query("select id into myTable from ckv_zc where id=0").rows.isEmpty());
+        for (const char *col : {"COLUMN xh int", "column table_name char(50)", "column table_name_explan char(50)",
+                                "column lx  char(10)", "column bz char(50)"})
+            cn.execute(QString("alter table mytable add ") + col);
+        cn.execute("insert into mytable(xh,table_name,table_name_explan,lx,bz)  values(5,'rsda','人事档案','人事','人事档案主表')");
+        cn.query("select id into rsda from ckv_zc where id=0");
+        const QStringList types = {"char(20)", "char(20)", "char(8)", "char(2)", "single", "char(20)", "char(18)", "char(30)",
+                                   "char(20)", "char(20)", "char(8)", "char(20)", "char(10)", "char(10)", "char(30)"};
+        for (int i = 0; i < types.size(); ++i)
+            cn.execute(QString("alter table rsda add column f%1 %2").arg(i + 1).arg(types[i]));
+
+        QVERIFY(columnNamed(cn, "mytable", "id").autoIncrement);
+        QCOMPARE(columnNamed(cn, "rsda", "f5").declaredType, QString("single"));
+        QCOMPARE(columnNamed(cn, "rsda", "f7").declaredType, QString("char(18)"));
+        QCOMPARE(scalar(cn, "select id from mytable where table_name='rsda'").toInt(), 1);
+
+        cn.execute("insert into rsda (f1,f2,f5) values ('001','张三',3000)");
+        cn.execute("insert into rsda (f1,f2,f5) values ('002','李四',2500.5)");
+
+        // The wage side: a copy of rsda's columns, then the items.
+        cn.query("select *  into rs_codedict from dh_codedict where id_no=0 order by xh");
+        for (const char *col : {"hztj", "hzgs"})
+            cn.execute(QString("alter table rs_codedict add column %1 char(250)").arg(col));
+        QCOMPARE(cn.columns("rs_codedict").size(), 13);
+        QCOMPARE(columnNamed(cn, "rs_codedict", "memo").declaredType, QString("memo"));
+        cn.query("select id,f1,f2  into rsgz from rsda where id=0 ");
+        cn.execute("alter table rsgz add column f0 char(12)");
+        for (int n = 1; n <= 3; ++n)
+            cn.execute(QString("alter table rsgz add column t%1 single default 0").arg(n));
+        QCOMPARE(cn.columns("rsgz").size(), 7);
+        QVERIFY(columnNamed(cn, "rsgz", "id").autoIncrement);
+
+        QCOMPARE(cn.execute("insert into rsgz (f0,f1,f2,t1)  select '200504',f1,f2,f5 from rsda"), 2);
+        QCOMPARE(scalar(cn, "select count(distinct id) from rsgz where id is not null").toInt(), 2);
+        // single columns keep fractions and divide as numbers: 3000/4 is not an integer division
+        cn.execute("update rsgz set t2=4");
+        cn.execute("update rsgz set t3=t1/t2");
+        QCOMPARE(scalar(cn, "select t3 from rsgz where f1='002'").toDouble(), 625.125);
+
+        // A copy made by select … into keeps its own numbering.
+        cn.query("select * into rsda2 from rsda where f1='002'");
+        QCOMPARE(scalar(cn, "select id from rsda2").toInt(), 2);
+        cn.execute("insert into rsda2 (f1) values ('003')");
+        QCOMPARE(scalar(cn, "select id from rsda2 where f1='003'").toInt(), 3);
+    }
+
+    void numbersErrors()
+    {
+        Connection &cn = *m_cn;
+        cn.execute("create table u (id counter primary key, k char(5) unique, n int not null default 0)");
+        cn.execute("insert into u (k) values ('a')");
+        cn.execute("create table t (code char(4), name varchar(3), note memo)");
+        cn.execute("alter table t add column sex char(2)");
+        cn.execute("insert into t (code,name,sex) values ('1234','张三丰','男')");
+        const struct {
+            const char *sql;
+            int number;
+        } cases[] = {
+            {"select * from nosuch", DbError::ObjectNotFound},
+            {"insert into nosuch (a) values (1)", DbError::ObjectNotFound},
+                    {"alter table nosuch add column a int", DbError::ObjectNotFound},
+            {"select nocol from u", DbError::UnknownColumn},
+                {"insert into u (nocol) values (1)", DbError::UnknownColumn},
+            {"selec * from u", DbError::SyntaxError},
+                {"select nofunction(1)", DbError::SyntaxError},
+            {"create table u (x int)", DbError::SyntaxError},
+            {"insert into u (k) values ('a')", DbError::ConstraintRefused},
+            {"update u set n=null", DbError::ConstraintRefused},
+            {"insert into t (code) values ('12345')", DbError::ConstraintRefused},  // char(n) length checks
+            {"update t set name='四个汉字'", DbError::ConstraintRefused},
+            {"update t set sex='男性x'", DbError::ConstraintRefused},
+            {"select CDbl('abc')", DbError::TypeMismatch},
+        };
+        for (const auto &c : cases) {
+            DbError e;
+            QCOMPARE(errorOf(cn, c.sql, &e), c.number);
+            QCOMPARE(e.sql, QString(c.sql));
+            QVERIFY2(!e.nativeText.isEmpty() && !e.description.isEmpty(), c.sql);
         }
-        outer.commit();
+        DbError e;
+        errorOf(cn, "select * from rsda", &e);
+        QVERIFY(e.nativeText.contains("rsda") && e.description.contains("rsda"));
+        QCOMPARE(scalar(cn, "select name from t").toString(), QString("张三丰"));
+        cn.execute("update t set note='0123'");  // memo text stays text, whatever it looks like
+        QCOMPARE(scalar(cn, "select note from t").toString(), QString("0123"));
+
+        // select … into makes the table, then fills it: a failed fill leaves no half-made table behind.
+        QCOMPARE(errorOf(cn, "select id, nocol into t2 from ckv_zc where id=0"), DbError::UnknownColumn);
+        QVERIFY(!cn.tableExists("t2"));
+        QCOMPARE(errorOf(cn, "select id into t3 from nosuch where id=0"), DbError::ObjectNotFound);
+        QCOMPARE(errorOf(cn, "select id into ckv_zc from ckv_zc"), DbError::SyntaxError);
     }
-    const ResultSet rs = cn.query("select k from t order by k");
-    QCOMPARE(rs.rows.size(), 2);
-    QCOMPARE(rs.rows[0][0].toString(), QString("b"));
-    QCOMPARE(rs.rows[1][0].toString(), QString("d"));
-}
 
-void TestConnection::translatedStatementIsAtomic()
-{
-    Connection &cn = *m_cn;
-    // The copy's table is made, then filling it fails: no half-made table is left behind.
-    QCOMPARE(errorOf(cn, "select id, nocol into t2 from ckv_zc where id=0"), DbError::UnknownColumn);
-    QVERIFY(!cn.tableExists("t2"));
-    QCOMPARE(errorOf(cn, "select id into t3 from nosuch where id=0"), DbError::ObjectNotFound);
-    QCOMPARE(errorOf(cn, "select id into ckv_zc from ckv_zc"), DbError::SyntaxError);
-}
+    void opensOnlyDatabases()
+    {
+        Connection cn;
+        const QString missing = m_dir->filePath("missing.mdb"), text = m_dir->filePath("notes.mdb");
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(4096, 'x')) == 4096);
+        f.close();
+        // a missing file is not created, and a text file is no database
+        for (const QString &file : {missing, text}) {
+            try {
+                cn.open("provider=microsoft.jet.oledb.4.0;data source=" + file + ";Jet OLEDB:Database password=297");
+                QFAIL(qPrintable(file + " opened"));
+            } catch (const DbError &e) {
+                QCOMPARE(e.number, DbError::ProviderFailure);
+            }
+            QVERIFY(!cn.isOpen());
+        }
+        QVERIFY(!QFile::exists(missing));
 
-void TestConnection::accessFunctions_data()
-{
-    QTest::addColumn<QString>("expr");
-    QTest::addColumn<QVariant>("expected");
-    const QVariant null;
-    const auto row = [](const char *expr, const QVariant &v) { QTest::newRow(expr) << QString(expr) << v; };
-    row("Format('2005-03-17 14:09:00','yyyy-mm-dd hh:mm:ss AMPM')", "2005-03-17 02:09:00 下午");
-    row("Format('2005-03-17 09:05:07','yyyy-mm-dd hh:nn:ss AM/PM')", "2005-03-17 09:05:07 AM");
-    row("Format('2005-03-07','yyyy年m月d日 dddd')", "2005年3月7日 星期一");
-    row("Format(#2005-3-17 14:09#,'yy/mm/dd hh:mm')", "05/03/17 14:09");
-    row("Format(1234.5,'#####0.00')", "1234.50");
-    row("Format(0.12345,'0.00%')", "12.35%");
-    row("Format(1234567.891,'#,##0.00')", "1,234,567.89");
-    row("Format(1.005,'0.00')", "1.01");
-    row("Format(-2.5,'0')", "-3");
-    row("Format(-5,'0;(0)')", "(5)");
-    row("Format(0.5,'#.##')", ".5");
-    row("Format(3,'Fixed')", "3.00");
-    row("Format(2.5,'General Number')", "2.5");
-    row("Format(Null,'0.00')", null);
-    row("Int(-2.5)", -3.0);
-    row("Fix(-2.5)", -2.0);
-    row("Int(7)", 7);
-    row("Val('  12.5abc')", 12.5);
-    row("Val('1 2 3')", 123.0);
-    row("Val('abc')", 0.0);
-    row("Val('&H1F')", 31.0);
-    row("Nz(Null, 5)", 5);
-    row("Nz(Null)", "");
-    row("Nz('x', 5)", "x");
-    row("Len('工资abc')", 5);
-    row("Len(Null)", null);
-    row("Len(12.5)", 4);
-    row("Left('abcdef', 2)", "ab");
-    row("Right('abcdef', 2)", "ef");
-    row("left(Null, 2)", null);
-    row("Mid('abcdef', 2, 3)", "bcd");
-    row("Mid('abcdef', 4)", "def");
-    row("UCase('abC')", "ABC");
-    row("LCase(Null)", null);
-    row("CStr(2.50)", "2.5");
-    row("CDbl('1,234.5')", 1234.5);
-    row("Year('2005-03-17 14:09:00')", 2005);
-    row("Month(#3/17/2005#)", 3);
-    row("Day('2005-03-17')", 17);
-    row("Day(38428)", 17);  // day number of 2005-03-17
-    row("'a' & Null & 1", "a1");
-}
-
-void TestConnection::accessFunctions()
-{
-    QFETCH(QString, expr);
-    QFETCH(QVariant, expected);
-    const QVariant v = scalar(*m_cn, "select " + expr);
-    if (expected.isNull()) {
-        QVERIFY2(v.isNull(), qPrintable(v.toString()));
-    } else if (expected.typeId() == QMetaType::Double) {
-        QCOMPARE(v.typeId(), int(QMetaType::Double));
-        QCOMPARE(v.toDouble(), expected.toDouble());
-    } else {
-        QCOMPARE(v.toString(), expected.toString());
+        // the system writes the folder separator as "\"
+        cn.open("provider=microsoft.jet.oledb.4.0;data source=" + QDir::toNativeSeparators(m_dir->path()) + "\\hydb.mdb");
+        QVERIFY(cn.isOpen());
+        QCOMPARE(cn.providerKind(), QString("ACCESS"));
+        QVERIFY(cn.tableExists("ckv_zc"));
     }
-}
 
-void TestConnection::formulasUseFunctions()
-{
-    Connection &cn = *m_cn;
-    cn.execute("create table rsgz (id counter primary key, f0 char(12), f2 char(20), t1 single default 0, "
-               "t2 single default 0, t3 single default 0, t39 single default 0)");
-    cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200504','张三',3000.6,200)");
-    cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200504','李四',1800,null)");
-    cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200505','王五',1000,100)");
-    // a wage item computed under a condition, as the calculation writes it
-    cn.execute("update rsgz set t39=Int(t1)+Nz(t2,0)+iif(t1>2000,100,0) where f0='200504' and (Left(f2,1)<>'王')");
-    QCOMPARE(scalar(cn, "select t39 from rsgz where f2='张三'").toDouble(), 3300.0);
-    QCOMPARE(scalar(cn, "select t39 from rsgz where f2='李四'").toDouble(), 1800.0);
-    QCOMPARE(scalar(cn, "select t39 from rsgz where f2='王五'").toDouble(), 0.0);
-    QCOMPARE(scalar(cn, "select Format(sum(t39),'#,##0.00') from rsgz").toString(), QString("5,100.00"));
-}
+    void transactionsNestAndRollBack()
+    {
+        Connection &cn = *m_cn;
+        cn.execute("create table t (k char(3) unique)");
+        {
+            Transaction tx(cn);
+            cn.execute("insert into t values ('a')");
+            QCOMPARE(errorOf(cn, "insert into t values ('a')"), DbError::ConstraintRefused);
+            // no commit: leaving the scope undoes the first insert
+        }
+        QCOMPARE(scalar(cn, "select count(*) from t").toInt(), 0);
+        QCOMPARE(cn.transactionDepth(), 0);
 
-void TestConnection::logsUseWithDateLiteral()
-{
-    Connection &cn = *m_cn;
-    cn.execute("create table czyrz (tag counter primary key, czyname char(20), czyxm char(50), "
-               "init_time datetime default now(), last_time datetime)");
-    cn.execute("insert into czyrz([czyname],czyxm)  values('system','操作员日志')");
-    const QDateTime started = QDateTime::fromString(scalar(cn, "select init_time from czyrz").toString(), "yyyy-MM-dd HH:mm:ss");
-    QVERIFY(started.isValid());
-    QVERIFY(qAbs(started.secsTo(QDateTime::currentDateTime())) < 60);
-    cn.execute("update czyrz set last_time= #2005-3-17 14:09:00# where czyxm='操作员日志' and last_time is null");
-    QCOMPARE(scalar(cn, "select last_time from czyrz").toString(), QString("2005-03-17 14:09:00"));
-    QCOMPARE(scalar(cn, "select count(*) from czyrz where Format(last_time,'yyyy-mm-dd hh:mm:ss AMPM')>=#2005-3-17#").toInt(), 1);
-    QCOMPARE(scalar(cn, "select count(*) from czyrz where last_time>=#2005-3-18#").toInt(), 0);
-}
+        {
+            Transaction outer(cn);
+            cn.execute("insert into t values ('b')");
+            {
+                Transaction inner(cn);
+                QCOMPARE(cn.transactionDepth(), 2);
+                cn.execute("insert into t values ('c')");
+            }  // the inner one alone is undone
+            {
+                Transaction inner(cn);
+                cn.execute("insert into t values ('d')");
+                inner.commit();
+            }
+            outer.commit();
+        }
+        QCOMPARE(cn.query("select k from t order by k").rows, (QList<QVariantList>{{QString("b")}, {QString("d")}}));
+    }
+
+    void accessFunctions_data()
+    {
+        QTest::addColumn<QString>("expr");
+        QTest::addColumn<QVariant>("expected");
+        const QVariant null;
+        const auto row = [](const char *expr, const QVariant &v) { QTest::newRow(expr) << QString(expr) << v; };
+        row("Format('2005-03-17 14:09:00','yyyy-mm-dd hh:mm:ss AMPM')", "2005-03-17 02:09:00 下午");
+        row("Format('2005-03-17 09:05:07','yyyy-mm-dd hh:nn:ss AM/PM')", "2005-03-17 09:05:07 AM");
+        row("Format('2005-03-07','yyyy年m月d日 dddd')", "2005年3月7日 星期一");
+        row("Format(#2005-3-17 14:09#,'yy/mm/dd hh:mm')", "05/03/17 14:09");
+        row("Format(1234.5,'#####0.00')", "1234.50");
+        row("Format(0.12345,'0.00%')", "12.35%");
+        row("Format(1234567.891,'#,##0.00')", "1,234,567.89");
+        row("Format(1.005,'0.00')", "1.01");
+        row("Format(-2.5,'0')", "-3");
+        row("Format(-5,'0;(0)')", "(5)");
+        row("Format(0.5,'#.##')", ".5");
+        row("Format(3,'Fixed')", "3.00");
+        row("Format(Null,'0.00')", null);
+        row("Int(-2.5)", -3.0);
+        row("Fix(-2.5)", -2.0);
+        row("Val('  12.5abc')", 12.5);
+        row("Val('1 2 3')", 123.0);
+        row("Val('abc')", 0.0);
+        row("Val('&H1F')", 31.0);
+        row("Nz(Null, 5)", 5);
+        row("Nz(Null)", "");
+        row("Nz('x', 5)", "x");
+        row("Len('工资abc')", 5);
+        row("Len(Null)", null);
+        row("Len(12.5)", 4);
+        row("Left('abcdef', 2)", "ab");
+        row("left(Null, 2)", null);
+        row("Mid('abcdef', 2, 3)", "bcd");
+        row("Mid('abcdef', 4)", "def");
+        row("LCase(Null)", null);
+        row("CStr(2.50)", "2.5");
+        row("CDbl('1,234.5')", 1234.5);
+        row("Year('2005-03-17 14:09:00')", 2005);
+        row("Month(#3/17/2005#)", 3);
+        row("Day(38428)", 17);  // day number of 2005-03-17
+        row("'a' & Null & 1", "a1");
+    }
+
+    void accessFunctions()
+    {
+        QFETCH(QString, expr);
+        QFETCH(QVariant, expected);
+        const QVariant v = scalar(*m_cn, "select " + expr);
+        if (expected.isNull()) {
+            QVERIFY2(v.isNull(), qPrintable(v.toString()));
+        } else if (expected.typeId() == QMetaType::Double) {
+            QCOMPARE(v.typeId(), int(QMetaType::Double));
+            QCOMPARE(v.toDouble(), expected.toDouble());
+        } else {
+            QCOMPARE(v.toString(), expected.toString());
+        }
+    }
+
+    void formulasAndLogsUseFunctions()
+    {
+        Connection &cn = *m_cn;
+        cn.execute("create table rsgz (id counter primary key, f0 char(12), f2 char(20), t1 single default 0, "
+                   "t2 single default 0, t3 single default 0, t39 single default 0)");
+        cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200504','张三',3000.6,200)");
+        cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200504','李四',1800,null)");
+        cn.execute("insert into rsgz (f0,f2,t1,t2) values ('200505','王五',1000,100)");
+        // a wage item computed under a condition, as the calculation writes it
+        cn.execute("update rsgz set t39=Int(t1)+Nz(t2,0)+iif(t1>2000,100,0) where f0='200504' and (Left(f2,1)<>'王')");
+        QCOMPARE(cn.query("select t39 from rsgz order by id").rows, (QList<QVariantList>{{3300.0}, {1800.0}, {0.0}}));
+        QCOMPARE(scalar(cn, "select Format(sum(t39),'#,##0.00') from rsgz").toString(), QString("5,100.00"));
+
+        // the operator log: now() as a default, #date# literals in updates and comparisons
+        cn.execute("create table czyrz (tag counter primary key, czyname char(20), czyxm char(50), "
+                   "init_time datetime default now(), last_time datetime)");
+        cn.execute("insert into czyrz([czyname],czyxm)  values('system','操作员日志')");
+        const QDateTime started = QDateTime::fromString(scalar(cn, "select init_time from czyrz").toString(), "yyyy-MM-dd HH:mm:ss");
+        QVERIFY(started.isValid());
+        QVERIFY(qAbs(started.secsTo(QDateTime::currentDateTime())) < 60);
+        cn.execute("update czyrz set last_time= #2005-3-17 14:09:00# where czyxm='操作员日志' and last_time is null");
+        QCOMPARE(scalar(cn, "select last_time from czyrz").toString(), QString("2005-03-17 14:09:00"));
+        QCOMPARE(scalar(cn, "select count(*) from czyrz where Format(last_time,'yyyy-mm-dd hh:mm:ss AMPM')>=#2005-3-17#").toInt(), 1);
+        QCOMPARE(scalar(cn, "select count(*) from czyrz where last_time>=#2005-3-18#").toInt(), 0);
+    }
+
+};
 
 QTEST_MAIN(TestConnection)
 #include "tst_connection.moc"
