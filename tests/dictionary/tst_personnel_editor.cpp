@@ -9,9 +9,17 @@
 #include "platform/ui/data_grid.h"
 #include "platform/ui/twips.h"
 
-using Editor = EditorDriver<FrmRSdagl>;
-
 namespace {
+struct Editor : EditorDriver<FrmRSdagl> {
+    void pick(const QString &table) const
+    {
+        auto *combo = find<DataCombo>("Class");
+        combo->setText(table);
+        emit combo->activated(combo->currentIndex());
+    }
+};
+
+
 QStringList column(Connection &cn, const QString &sql)
 {
     QStringList out;
@@ -36,7 +44,6 @@ private slots:
     void firstOpeningCreatesTablesThenLaysOutFields();
     void addAndEditWithChecks();
     void navigationFindAndDelete();
-    void rebuildForAnotherTable();
 };
 
 void TestPersonnelEditor::firstOpeningCreatesTablesThenLaysOutFields()
@@ -45,26 +52,36 @@ void TestPersonnelEditor::firstOpeningCreatesTablesThenLaysOutFields()
     Connection &cn = env.openNewDatabase();
     {
         Editor first;
-        QCOMPARE(first.boxCount(), 1);
         first.click("new");  // nothing was opened, so nothing happens
-        QVERIFY(first.browsing());
+        QVERIFY(first.boxCount() == 1 && first.browsing());
     }
-    QVERIFY(env.messages.records.isEmpty());
     QVERIFY(cn.tableExists("mytable") && cn.tableExists("rsda"));
 
     Editor e;
     QCOMPARE(e.boxCount(), 15);
     QCOMPARE(e.find<DataCombo>("Class")->text(), QString("人事档案"));
-    for (int i : {0, 1, 14}) {
-        QCOMPARE(e.box(i)->y(), Twips::toPx(900 + 395 * i));
-        QCOMPARE(e.caption(i)->y(), Twips::toPx(960 + 395 * i));
-    }
-    QCOMPARE(e.caption(4)->text(), QString("基本工资"));
-    QCOMPARE(e.box(4)->accessibleName(), QString("基本工资"));
+    QVERIFY(e.box(14)->y() == Twips::toPx(900 + 395 * 14) && e.caption(14)->y() == Twips::toPx(960 + 395 * 14));
+    QVERIFY(e.caption(4)->text() == "基本工资" && e.box(4)->accessibleName() == "基本工资");
     auto *grid = e.find<DataGrid>("Gridspzd");
-    QCOMPARE(grid->columnCaption(15), QString("备注"));
-    QCOMPARE(grid->columnWidthTwips(0), 0);
+    QVERIFY(grid->columnCaption(15) == "备注" && grid->columnWidthTwips(0) == 0);
     QVERIFY(e.browsing());
+
+    // Another table of the list: the boxes are rebuilt for its fields and the surplus ones destroyed.
+    cn.execute("create table rsdb (id integer primary key autoincrement, f1 char(20), f2 char(20))");
+    cn.execute("create table rsdc (id integer primary key autoincrement, f1 char(20))");
+    cn.execute("insert into rsdb (f1, f2) values ('C01', '丙')");
+    cn.execute("insert into mytable (xh, table_name, table_name_explan, lx) values (6, 'rsdb', '临时档案', '人事'),"
+               " (7, 'rsdc', '空档案', '人事')");
+    cn.execute("insert into dh_codedict (xh,table_code,colm_code,colm_name,colm_type,colm_cd) values "
+               "(5,'rsdb','f1','编号','CHAR',20), (6,'rsdb','f2','名称','CHAR',20)");
+    Editor other;  // the table list is read on opening
+    other.pick("临时档案");
+    QVERIFY(other.boxCount() == 2 && !other.find<QLabel>("Labspzd_2"));
+    QVERIFY(other.caption(1)->text() == "名称" && other.box(1)->text() == "丙");
+    // A table without dictionary rows: box 0 alone is left, bound to nothing.
+    other.pick("空档案");
+    QVERIFY(other.boxCount() == 1 && other.box(0)->text().isEmpty());
+    QVERIFY(env.messages.records.isEmpty());
 }
 
 void TestPersonnelEditor::addAndEditWithChecks()
@@ -79,8 +96,7 @@ void TestPersonnelEditor::addAndEditWithChecks()
     // Only the first failing box is reported; editing goes on and nothing is written.
     e.type(4, "12a");
     e.click("save");
-    QCOMPARE(env.messages.texts(), QStringList{"员工编号 数据不能为空!"});
-    QVERIFY(e.editing());
+    QVERIFY(env.messages.texts() == QStringList{"员工编号 数据不能为空!"} && e.editing());
 
     // Enter moves to the next box and from the last back to the first; box 2 is upper-cased.
     e.type(0, "A01");
@@ -111,19 +127,16 @@ void TestPersonnelEditor::addAndEditWithChecks()
     e.type(1, "李四");
     e.click("save");
     QVERIFY(env.messages.records.last().text.endsWith(QString::number(DbError::ConstraintRefused)));
-    QVERIFY(e.editing());
-    QCOMPARE(e.box(3)->text(), QString("男性别"));
+    QVERIFY(e.editing() && e.box(3)->text() == "男性别");
     QCOMPARE(column(cn, "select f2 from rsda"), QStringList{"张三"});
 
     // Cancel returns to the stored row; a cancelled new row is not written.
     e.click("cancel");
-    QVERIFY(e.browsing());
-    QCOMPARE(e.box(1)->text(), QString("张三"));
+    QVERIFY(e.browsing() && e.box(1)->text() == "张三");
     e.click("new");
     e.type(0, "X'1");
     e.click("cancel");
-    QCOMPARE(column(cn, "select f1 from rsda"), QStringList{"A01"});
-    QCOMPARE(e.box(0)->text(), QString("A01"));
+    QVERIFY(column(cn, "select f1 from rsda") == QStringList{"A01"} && e.box(0)->text() == "A01");
 }
 
 void TestPersonnelEditor::navigationFindAndDelete()
@@ -133,14 +146,12 @@ void TestPersonnelEditor::navigationFindAndDelete()
     Editor e;
     Recordset *rs = e.w.records();
     e.move(3)->click();
-    QCOMPARE(e.box(0)->text(), QString("A04"));
-    QVERIFY(e.move(0)->isEnabled() && !e.move(2)->isEnabled() && !e.move(3)->isEnabled());
+    QVERIFY(e.box(0)->text() == "A04" && e.move(0)->isEnabled() && !e.move(2)->isEnabled() && !e.move(3)->isEnabled());
     for (int i = 0; i < 3; ++i)
         e.move(1)->click();
-    QCOMPARE(rs->AbsolutePosition(), 1);
-    QVERIFY(!e.move(0)->isEnabled() && !e.move(1)->isEnabled() && e.move(2)->isEnabled());
-    e.move(2)->click();
-    e.move(2)->click();
+    QVERIFY(rs->AbsolutePosition() == 1 && !e.move(0)->isEnabled() && !e.move(1)->isEnabled() && e.move(2)->isEnabled());
+    for (int i = 0; i < 2; ++i)
+        e.move(2)->click();
     QVERIFY(e.move(2)->isEnabled());
     e.move(2)->click();
     QVERIFY(!e.move(2)->isEnabled() && !e.move(3)->isEnabled());
@@ -153,20 +164,16 @@ void TestPersonnelEditor::navigationFindAndDelete()
     QCOMPARE(e.box(0)->text(), QString("A03"));
     find->setText("O'Neil");
     e.click("find");
-    QCOMPARE(env.messages.texts(), QStringList{"未查到数据!"});
-    QCOMPARE(rs->AbsolutePosition(), 4);
+    QVERIFY(env.messages.texts() == QStringList{"未查到数据!"} && rs->AbsolutePosition() == 4);
 
     // Delete asks first; Cancel keeps the row. Deleting the last row makes the new last row current.
     env.messages.answers = {Msg::vbCancel};
     e.click("delete");
-    QCOMPARE(env.messages.records.last().text, QString("确认删除当前记录"));
-    QCOMPARE(env.messages.records.last().flags, 49);
+    QVERIFY(env.messages.records.last().text == "确认删除当前记录" && env.messages.records.last().flags == 49);
     e.click("delete");
-    QCOMPARE(column(cn, "select f1 from rsda order by id"), (QStringList{"A01", "A02", "A03"}));
-    QCOMPARE(e.box(0)->text(), QString("A03"));
-    e.click("delete");
-    e.click("delete");
-    e.click("delete");
+    QVERIFY(column(cn, "select f1 from rsda order by id") == (QStringList{"A01", "A02", "A03"}) && e.box(0)->text() == "A03");
+    for (int i = 0; i < 3; ++i)
+        e.click("delete");
     QCOMPARE(rs->RecordCount(), 0);
 
     // One row: the navigation buttons do nothing; the preview shows the list.
@@ -176,37 +183,8 @@ void TestPersonnelEditor::navigationFindAndDelete()
     QCOMPARE(one.w.records()->AbsolutePosition(), 1);
     one.click("printview");
     std::unique_ptr<ReportPreview> preview(Editor::takePreview());
-    QVERIFY(preview && preview->action("actSavePdf") && preview->action("actPrint"));
+    QVERIFY(preview && preview->document().dataSource()->rowCount() == 1);
     QCOMPARE(preview->document().control("Label1")->caption, QString("员工编号"));
-    QCOMPARE(preview->document().dataSource()->rowCount(), 1);
-}
-
-void TestPersonnelEditor::rebuildForAnotherTable()
-{
-    TestEnv env;
-    Connection &cn = personnelDatabase(env, {});
-    cn.execute("create table rsdb (id integer primary key autoincrement, f1 char(20), f2 char(20))");
-    cn.execute("create table rsdc (id integer primary key autoincrement, f1 char(20))");
-    cn.execute("insert into rsdb (f1, f2) values ('C01', '丙')");
-    cn.execute("insert into mytable (xh, table_name, table_name_explan, lx) values (6, 'rsdb', '临时档案', '人事')");
-    cn.execute("insert into mytable (xh, table_name, table_name_explan, lx) values (7, 'rsdc', '空档案', '人事')");
-    cn.execute("insert into dh_codedict (xh,table_code,colm_code,colm_name,colm_type,colm_cd) values "
-               "(5,'rsdb','f1','编号','CHAR',20), (6,'rsdb','f2','名称','CHAR',20)");
-    Editor e;
-    auto *combo = e.find<DataCombo>("Class");
-    combo->setText("临时档案");
-    emit combo->activated(combo->currentIndex());
-    QCOMPARE(e.boxCount(), 2);
-    QVERIFY(!e.find<QLabel>("Labspzd_2"));
-    QCOMPARE(e.caption(1)->text(), QString("名称"));
-    QCOMPARE(e.box(1)->text(), QString("丙"));
-
-    // A table without dictionary rows: box 0 alone is left, bound to nothing.
-    combo->setText("空档案");
-    emit combo->activated(combo->currentIndex());
-    QCOMPARE(e.boxCount(), 1);
-    QVERIFY(e.box(0)->text().isEmpty());
-    QVERIFY(env.messages.records.isEmpty());
 }
 
 QTEST_MAIN(TestPersonnelEditor)

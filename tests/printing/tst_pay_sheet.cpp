@@ -25,9 +25,8 @@ namespace {
 // A month of wage rows; employees inserted out of number order, one with a Null item.
 void fillMonth(Connection &cn, const QString &month)
 {
-    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1,t2) values ('%1','A02','李四',1500.5,20)").arg(month));
-    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1,t2) values ('%1','A01','张三',1200,0.1)").arg(month));
-    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1,t2) values ('%1','A01','张三乙',1000,null)").arg(month));
+    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1,t2) values ('%1','A02','李四',1500.5,20),"
+                              " ('%1','A01','张三',1200,0.1), ('%1','A01','张三乙',1000,null)").arg(month));
 }
 
 Connection &wageDatabase(TestEnv &env)
@@ -44,21 +43,17 @@ class TestPaySheet : public QObject {
     Q_OBJECT
 private slots:
     void leadingNumbersAndSingleSums();
-    void paySheetTable();
-    void paySlipTable();
+    void paySheetAndSlipTables();
     void payWindows();
-    void payWindowFailures();
 };
 
 void TestPaySheet::leadingNumbersAndSingleSums()
 {
     using ModFlSum::LeadingNumber;
-    QCOMPARE(LeadingNumber(u"  1 2.5x"), 12.5);
-    QCOMPARE(LeadingNumber(u"1.2.3"), 1.2);
-    QCOMPARE(LeadingNumber(u"2e3kg"), 2000.0);
-    QCOMPARE(LeadingNumber(u"5e"), 5.0);
-    QCOMPARE(LeadingNumber(u"合计"), 0.0);
-    QCOMPARE(LeadingNumber(u"-"), 0.0);
+    const std::pair<const char16_t *, double> cases[] = {{u"  1 2.5x", 12.5}, {u"1.2.3", 1.2}, {u"2e3kg", 2000.0},
+                                                         {u"5e", 5.0}, {u"合计", 0.0}, {u"-", 0.0}};
+    for (const auto &[text, value] : cases)
+        QCOMPARE(LeadingNumber(text), value);
     // Plain decimals and decimals followed by text read as the full conversion reads them.
     QRandomGenerator digits(7);
     for (int i = 0; i < 5000; ++i) {
@@ -92,7 +87,7 @@ void TestPaySheet::leadingNumbersAndSingleSums()
     QCOMPARE(ModFlSum::SingleText(ModFlSum::FlSum(t, 0)), QStringLiteral("3.3"));
 }
 
-void TestPaySheet::paySheetTable()
+void TestPaySheet::paySheetAndSlipTables()
 {
     TestEnv env;
     Connection &cn = wageDatabase(env);
@@ -105,11 +100,9 @@ void TestPaySheet::paySheetTable()
 
     // Employee number order, ties by id; a Null cell stays empty; totals from the fourth column on.
     auto sheet = QueryPaySheet(cn, QStringLiteral("rsgz"), list, 11, QStringLiteral("200504"));
-    QCOMPARE(sheet->TextMatrix(2, 2), QStringLiteral("张三乙"));
-    QCOMPARE(sheet->TextMatrix(2, 4), QString());
-    QCOMPARE(sheet->rows.last(), (QStringList{QStringLiteral("合计"), QString(), QString(), QStringLiteral("3700.5"),
-                                              QStringLiteral("20.1"), QStringLiteral("0"), QStringLiteral("0"),
-                                              QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}));
+    QVERIFY(sheet->TextMatrix(2, 2) == QStringLiteral("张三乙") && sheet->TextMatrix(2, 4).isEmpty());
+    QCOMPARE(sheet->rows.last(), QStringList({QStringLiteral("合计"), QString(), QString(), QStringLiteral("3700.5"),
+                                              QStringLiteral("20.1")}) + QStringList(6, QStringLiteral("0")));
 
     // A month with a quote in it is one value, and a month without rows gives nothing.
     QCOMPARE(QueryPaySheet(cn, QStringLiteral("rsgz"), list, 11, QStringLiteral("O'Brien"))->Rows(), 3);
@@ -124,25 +117,17 @@ void TestPaySheet::paySheetTable()
     const PayTable t = BuildPaySheet(rs, {QStringLiteral("A"), QStringLiteral("B")}, 4);
     QCOMPARE(t.rows[0], (QStringList{QStringLiteral("A"), QStringLiteral("B"), QString(), QString()}));
     QCOMPARE(t.rows.last(), (QStringList{QStringLiteral("合计"), QString(), QString(), QStringLiteral("12.5")}));
-}
 
-void TestPaySheet::paySlipTable()
-{
-    TestEnv env;
-    Connection &cn = wageDatabase(env);
-    fillMonth(cn, QStringLiteral("200504"));
-    // A dictionary change after the column list was built: captions are read afresh, clipped to the columns.
+    // Pay slips, 2N+1 rows. A dictionary change after the column list was built: captions are read afresh, clipped to the columns.
     const QStringList codes = ReadShownColumns(cn, QStringLiteral("rsgz")).codes.mid(0, 4);
     cn.execute(QStringLiteral("update rs_codedict set colm_name='工号' where colm_code='f1'"));
     auto slips = QueryPaySlips(cn, QStringLiteral("rsgz"), ColumnList(codes), 4, QStringLiteral("200504"));
-    QVERIFY(slips);
-    QCOMPARE(slips->Rows(), 2 * 3 + 1);
+    QVERIFY(slips && slips->Rows() == 2 * 3 + 1);
     const QStringList caption{QStringLiteral("月份"), QStringLiteral("工号"), QStringLiteral("姓名"), QStringLiteral("基本工资")};
     for (int r = 0; r < 6; r += 2)
         QCOMPARE(slips->rows[r], caption);
     QCOMPARE(slips->rows[1], (QStringList{QStringLiteral("200504"), QStringLiteral("A01"), QStringLiteral("张三"), QStringLiteral("1200")}));
-    QCOMPARE(slips->TextMatrix(3, 2), QStringLiteral("张三乙"));
-    QCOMPARE(slips->TextMatrix(5, 2), QStringLiteral("李四"));
+    QVERIFY(slips->TextMatrix(3, 2) == QStringLiteral("张三乙") && slips->TextMatrix(5, 2) == QStringLiteral("李四"));
     QCOMPARE(slips->rows[6], QStringList(4));
     QVERIFY(!QueryPaySlips(cn, QStringLiteral("rsgz"), ColumnList(codes), 4, QStringLiteral("200506")));
 }
@@ -158,10 +143,8 @@ void TestPaySheet::payWindows()
     sheet.show();
     auto *grid = sheet.findChild<FlexGrid *>(QStringLiteral("MSFl"));
     auto *month = sheet.findChild<DataCombo *>(QStringLiteral("DataRC"));
-    QVERIFY(grid && month);
-    QCOMPARE(month->count(), 2);
+    QVERIFY(grid && month && month->count() == 2 && grid->Cols() == 11);
     QVERIFY(month->text().isEmpty());  // nothing chosen at first
-    QCOMPARE(grid->Cols(), 11);
 
     // Picking an entry queries it; a month without rows afterwards leaves it on screen.
     month->setFocus();
@@ -169,17 +152,14 @@ void TestPaySheet::payWindows()
     QCOMPARE(month->text(), QStringLiteral("200504"));
     QCOMPARE(grid->Rows(), 5);
     QCOMPARE(grid->TextMatrix(0, 3), QStringLiteral("基本工资"));
-    QCOMPARE(grid->TextMatrix(4, 0), QStringLiteral("合计"));
-    QCOMPARE(grid->TextMatrix(4, 3), QStringLiteral("3700.5"));
+    QVERIFY(grid->TextMatrix(4, 0) == QStringLiteral("合计") && grid->TextMatrix(4, 3) == QStringLiteral("3700.5"));
     sheet.selectMonth(QStringLiteral("209912"));
-    QCOMPARE(grid->Rows(), 5);
-    QCOMPARE(grid->TextMatrix(1, 2), QStringLiteral("张三"));
+    QVERIFY(grid->Rows() == 5 && grid->TextMatrix(1, 2) == QStringLiteral("张三"));
     // A month with rows after it: cleared and refilled.
     month->setText(QStringLiteral("200505"));
     sheet.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     QCOMPARE(grid->Rows(), 3);
-    QCOMPARE(grid->TextMatrix(1, 2), QStringLiteral("王五"));
-    QCOMPARE(grid->TextMatrix(2, 3), QStringLiteral("800"));
+    QVERIFY(grid->TextMatrix(1, 2) == QStringLiteral("王五") && grid->TextMatrix(2, 3) == QStringLiteral("800"));
 
     // Printing without a printer: a PDF beside the program, and the message says where.
     sheet.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
@@ -195,10 +175,8 @@ void TestPaySheet::payWindows()
     slips.selectMonth(QStringLiteral("200504"));
     auto *slipGrid = slips.findChild<FlexGrid *>(QStringLiteral("MSFl"));
     QCOMPARE(slipGrid->Rows(), 7);
-    QCOMPARE(slipGrid->TextMatrix(2, 2), QStringLiteral("姓名"));
-    QCOMPARE(slipGrid->TextMatrix(3, 2), QStringLiteral("张三乙"));
+    QVERIFY(slipGrid->TextMatrix(2, 2) == QStringLiteral("姓名") && slipGrid->TextMatrix(3, 2) == QStringLiteral("张三乙"));
     QCOMPARE(slipGrid->TextMatrix(3, 4), QString());  // a Null item
-    QCOMPARE(slips.windowTitle(), QStringLiteral("工资条打印"));
 
     // The wage menu opens each window once.
     form_main main;
@@ -209,32 +187,24 @@ void TestPaySheet::payWindows()
     QVERIFY(qobject_cast<FrmgzDprint *>(main.findChildWindow(QStringLiteral("FrmgzDprint"))));
     QVERIFY(qobject_cast<FrmgzTprint *>(main.findChildWindow(QStringLiteral("FrmgzTprint"))));
     QCOMPARE(main.findChildren<FrmgzDprint *>().size(), 1);
-}
 
-void TestPaySheet::payWindowFailures()
-{
-    TestEnv env;
-    Connection &cn = wageDatabase(env);
-    fillMonth(cn, QStringLiteral("200504"));
-    {
-        // No shown item: said so, and no statement is sent.
-        cn.execute(QStringLiteral("update rs_codedict set can_show='0'"));
-        FrmgzDprint sheet;
-        sheet.selectMonth(QStringLiteral("200504"));
-        QCOMPARE(env.messages.records.size(), 1);
-        QVERIFY(env.messages.records[0].text.contains(QStringLiteral("没有要显示的工资项目")));
-        QCOMPARE(sheet.findChild<FlexGrid *>(QStringLiteral("MSFl"))->Rows(), 0);
-    }
+    // No shown item: said so, and no statement is sent.
     env.messages.records.clear();
-    cn.execute(QStringLiteral("update rs_codedict set can_show='1' where colm_code in ('f1','f2','T1')"));
-    FrmgzTprint slips;
-    QCOMPARE(slips.columnList(), QStringLiteral("f1,f2,T1"));
-    // A database error is shown with its description and number.
-    cn.execute(QStringLiteral("drop table rsgz"));
-    slips.selectMonth(QStringLiteral("200504"));
+    cn.execute(QStringLiteral("update rs_codedict set can_show='0'"));
+    FrmgzDprint empty;
+    empty.selectMonth(QStringLiteral("200504"));
     QCOMPARE(env.messages.records.size(), 1);
-    QVERIFY(env.messages.records[0].text.endsWith(QString::number(DbError::ObjectNotFound)));
-    QCOMPARE(env.messages.records[0].flags, 16);
+    QVERIFY(env.messages.records[0].text.contains(QStringLiteral("没有要显示的工资项目")));
+    QCOMPARE(empty.findChild<FlexGrid *>(QStringLiteral("MSFl"))->Rows(), 0);
+    // A database error is shown with its description and number.
+    cn.execute(QStringLiteral("update rs_codedict set can_show='1' where colm_code in ('f1','f2','T1')"));
+    FrmgzTprint failing;
+    QCOMPARE(failing.columnList(), QStringLiteral("f1,f2,T1"));
+    cn.execute(QStringLiteral("drop table rsgz"));
+    failing.selectMonth(QStringLiteral("200504"));
+    QCOMPARE(env.messages.records.size(), 2);
+    QVERIFY(env.messages.records[1].text.endsWith(QString::number(DbError::ObjectNotFound)));
+    QCOMPARE(env.messages.records[1].flags, 16);
 }
 
 QTEST_MAIN(TestPaySheet)
