@@ -62,6 +62,12 @@ QStringList enabledItems(form_main &w)
 }
 
 void login() { ModmainRSgz::startupHooks().showLogin(); }
+void cancel(QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); }
+void storeDatabase(const QString &folder, const QString &file)
+{
+    SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), folder);
+    SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), file);
+}
 
 } // namespace
 
@@ -78,18 +84,13 @@ private slots:
         form_main w;
         registerOperatorCommands(w);
 
-        QString preselected;
-        int entries = -1;
-        bool editable = true;
-        QString echoed;
+        QStringList seen;  // title, preselected operator, entries, whether names can be typed, password echo
         env.dialogs.steps << [&](QDialog *d) {
-            QCOMPARE(d->windowTitle(), QStringLiteral("登录"));
             auto *combo = d->findChild<QComboBox *>(QStringLiteral("combname"));
-            preselected = combo->currentText();
-            entries = combo->count();
-            editable = combo->isEditable();
             auto *pass = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
-            echoed = QString(QChar(pass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pass)));
+            seen << d->windowTitle() << combo->currentText() << QString::number(combo->count())
+                 << QString::number(combo->isEditable())
+                 << QString(QChar(pass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pass)));
             attempt(d, QStringLiteral("Nul"), QString());        // a Null password matches nothing
             attempt(d, QStringLiteral("Ann"), QStringLiteral("secret"));  // case differs
             attempt(d, QStringLiteral("Ann"), QString());
@@ -98,10 +99,8 @@ private slots:
         };
         login();
         QCOMPARE(env.dialogs.shown, QStringList{QStringLiteral("frmLogin")});
-        QCOMPARE(preselected, QStringLiteral("system"));  // the first row of czyzd
-        QCOMPARE(entries, 4);
-        QVERIFY(!editable);
-        QCOMPARE(echoed, QStringLiteral("*"));
+        // "system" is the first row of czyzd
+        QCOMPARE(seen, QStringList({QStringLiteral("登录"), QStringLiteral("system"), QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("*")}));
         QCOMPARE(env.messages.texts(), QStringList(3, kWrong));
         for (const auto &r : env.messages.records)
             QCOMPARE(r.flags, 48);
@@ -164,15 +163,13 @@ private slots:
         form_main w;
         registerOperatorCommands(w);
 
-        env.dialogs.steps << [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); };
+        env.dialogs.steps << cancel;
         login();
         QCOMPARE(env.shell.endRequests, 1);
         QCOMPARE(strCzyName, QString());
 
         // Also when cancelling a re-login, and when the window is closed with Esc.
-        env.dialogs.steps << loginAs(QStringLiteral("system"), QString())
-                          << [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); }
-                          << [](QDialog *d) { d->reject(); };
+        env.dialogs.steps << loginAs(QStringLiteral("system"), QString()) << cancel << [](QDialog *d) { d->reject(); };
         login();
         QCOMPARE(env.shell.endRequests, 1);
         w.runCommand(QStringLiteral("file3"));
@@ -199,44 +196,32 @@ private slots:
         form_main w;
         registerOperatorCommands(w);
 
-        // A stored folder whose database is gone: nothing to log in to.
-        const QString gone = env.path(QStringLiteral("gone"));
-        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), gone);
-        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("hydb.mdb"));
+        // Nothing to log in to: the login window never shows, the failure is reported and the program ends.
+        int reports = 0;
+        const auto refused = [&](const QString &folder, const QString &file, const QString &reportedStart) {
+            storeDatabase(folder, file);
+            login();
+            ++reports;
+            QVERIFY(env.dialogs.shown.isEmpty());
+            QCOMPARE(env.shell.endRequests, reports);
+            QCOMPARE(env.messages.records.size(), reports);
+            QCOMPARE(env.messages.records.last().flags, 16);
+            QVERIFY2(env.messages.records.last().text.startsWith(reportedStart), qPrintable(env.messages.records.last().text));
+        };
         strDbType = QStringLiteral("ACCESS");
-        login();
-        QVERIFY(env.dialogs.shown.isEmpty());
-        QCOMPARE(env.shell.endRequests, 1);
-        QCOMPARE(env.messages.records.size(), 1);
-        QCOMPARE(env.messages.records[0].flags, 16);
-        QVERIFY2(env.messages.records[0].text.contains(gone + QStringLiteral("/hydb.mdb")),
-                 qPrintable(env.messages.records[0].text));
+        const QString gone = env.path(QStringLiteral("gone"));
+        refused(gone, QStringLiteral("hydb.mdb"), QStringLiteral("无法打开数据库文件“") + gone + QStringLiteral("/hydb.mdb"));
 
-        // A file that is no database at all.
-        QFile junk(env.path(QStringLiteral("junk.mdb")));
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write(QByteArray(4096, 'j'));
+        QFile junk(env.path(QStringLiteral("junk.mdb")));  // a file that is no database at all
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(4096, 'j')) == 4096);
         junk.close();
-        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), env.folder());
-        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("junk.mdb"));
-        login();
-        QVERIFY(env.dialogs.shown.isEmpty());
-        QCOMPARE(env.shell.endRequests, 2);
-        QCOMPARE(env.messages.records.size(), 2);
-        QVERIFY(env.messages.records[1].text.contains(junk.fileName()));
+        refused(env.folder(), QStringLiteral("junk.mdb"), QStringLiteral("无法打开数据库文件“") + junk.fileName());
 
-        // A database that opens but holds no operator table.
-        Connection bare;
+        Connection bare;  // a database that opens but holds no operator table
         bare.openFile(env.path(QStringLiteral("bare.mdb")), true);
         bare.execute(QStringLiteral("create table t (x integer)"));
         bare.close();
-        SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), QStringLiteral("bare.mdb"));
-        login();
-        QVERIFY(env.dialogs.shown.isEmpty());
-        QCOMPARE(env.shell.endRequests, 3);
-        QCOMPARE(env.messages.records.size(), 3);
-        QVERIFY(env.messages.records[2].text.startsWith(QStringLiteral("无法打开数据库文件“") + env.path(QStringLiteral("bare.mdb"))));
-        QCOMPARE(env.messages.records[2].flags, 16);
+        refused(env.folder(), QStringLiteral("bare.mdb"), QStringLiteral("无法打开数据库文件“") + env.path(QStringLiteral("bare.mdb")));
     }
 };
 
