@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 #include <QXmlStreamReader>
 
@@ -59,35 +60,22 @@ struct Format {
 
 QList<Format> readFormats(const QString &xlsx)
 {
-    QXmlStreamReader x(unzipPart(xlsx, QStringLiteral("xl/styles.xml")));
-    QList<Format> fonts;
-    QList<bool> borders;
+    const QString xml = unzipPart(xlsx, QStringLiteral("xl/styles.xml"));
+    // The elements <item…> of the list <items …>…</items>.
+    auto items = [&xml](const QString &list, const QString &item) {
+        const qsizetype from = xml.indexOf(QLatin1Char('>'), xml.indexOf(QLatin1Char('<') + list + QLatin1Char(' ')));
+        return xml.mid(from, xml.indexOf(QStringLiteral("</") + list, from) - from).split(QLatin1Char('<') + item).mid(1);
+    };
+    auto attr = [](const QString &text, const QString &pattern) {
+        return QRegularExpression(pattern + QStringLiteral("=\"([^\"]*)\"")).match(text).captured(1);
+    };
+    const QStringList fonts = items(QStringLiteral("fonts"), QStringLiteral("font")),
+                      borders = items(QStringLiteral("borders"), QStringLiteral("border"));
     QList<Format> xfs;
-    QString section;
-    while (!x.atEnd()) {
-        x.readNext();
-        if (!x.isStartElement())
-            continue;
-        const QString name = x.name().toString();
-        const auto a = x.attributes();
-        if (QStringList{QStringLiteral("fonts"), QStringLiteral("borders"), QStringLiteral("cellXfs"), QStringLiteral("cellStyleXfs")}.contains(name))
-            section = name;
-        else if (section == QLatin1String("fonts") && name == QLatin1String("font"))
-            fonts.append(Format{});
-        else if (section == QLatin1String("fonts") && name == QLatin1String("b"))
-            fonts.last().bold = true;
-        else if (section == QLatin1String("fonts") && name == QLatin1String("name"))
-            fonts.last().font = a.value(QLatin1String("val")).toString();
-        else if (section == QLatin1String("borders") && name == QLatin1String("border"))
-            borders.append(true);
-        else if (section == QLatin1String("borders")
-                 && QStringList{QStringLiteral("left"), QStringLiteral("right"), QStringLiteral("top"), QStringLiteral("bottom")}.contains(name))
-            borders.last() = borders.last() && a.value(QLatin1String("style")) == QLatin1String("thin");
-        else if (section == QLatin1String("cellXfs") && name == QLatin1String("xf")) {
-            Format f = fonts.value(a.value(QLatin1String("fontId")).toInt());
-            f.border = borders.value(a.value(QLatin1String("borderId")).toInt());
-            xfs.append(f);
-        }
+    for (const QString &xf : items(QStringLiteral("cellXfs"), QStringLiteral("xf "))) {
+        const QString font = fonts.value(attr(xf, QStringLiteral("fontId")).toInt());
+        xfs.append({attr(font, QStringLiteral("<name val")), font.contains(QStringLiteral("<b/>")),
+                    borders.value(attr(xf, QStringLiteral("borderId")).toInt()).count(QStringLiteral("style=\"thin\"")) == 4});
     }
     return xfs;
 }
