@@ -11,6 +11,10 @@
 #include "platform/ui/data_grid.h"
 #include "platform/ui/message_service.h"
 
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
 #include <QDate>
 #include <QDateTime>
 #include <QLineEdit>
@@ -240,4 +244,42 @@ void MoveByButton(Recordset &rs, int index, const std::function<void(bool back, 
         rs.MoveLast();
         break;
     }
+}
+
+void DeleteCurrentRecord(Recordset &rs)
+{
+    if (MsgBox(QStringLiteral("确认删除当前记录"), Msg::vbOKCancel + Msg::vbExclamation) != Msg::vbOK)
+        return;
+    rs.Delete();
+    rs.MoveNext();
+    if (rs.eof() && rs.RecordCount() > 0)
+        rs.MoveLast();
+}
+
+void FindEmployeeNumber(Recordset &rs, const QString &number)
+{
+    if (rs.Find(QStringLiteral("f1='") + SqlQuote(number) + QLatin1Char('\'')))
+        return;
+    MsgBox(QStringLiteral("未查到数据!"), Msg::vbOKOnly + Msg::vbExclamation);
+    if (rs.RecordCount() > 0)
+        rs.MoveLast();
+}
+
+bool HandleFieldBoxEvent(const QList<QLineEdit *> &boxes, QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    const int i = box ? int(boxes.indexOf(box)) : -1;
+    if (i >= 0 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            boxes.at(i + 1 < boxes.size() ? i + 1 : 0)->setFocus();
+            return true;
+        }
+    } else if (i == 2 && event->type() == QEvent::FocusOut && !box->isReadOnly()) {
+        // Only a changed text is written back, so leaving the box starts no edit of its own.
+        const QString upper = box->text().toUpper();
+        if (upper != box->text())
+            box->setText(upper);
+    }
+    return false;
 }

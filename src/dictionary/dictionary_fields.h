@@ -11,7 +11,9 @@
 
 class Connection;
 class DataGrid;
+class QEvent;
 class QLineEdit;
+class QObject;
 class Recordset;
 
 // What the routines need of one input box: the column it edits, its text and its tag (the type code).
@@ -80,3 +82,15 @@ void SetGridCaptions(DataGrid *grid, const QString &code);  // on cnMain
 // first and last row instead of running off either end, and setButtons(back, forward) is told
 // which directions remain. With fewer than two rows nothing moves.
 void MoveByButton(Recordset &rs, int index, const std::function<void(bool back, bool forward)> &setButtons);
+
+// The editors' delete: asks "确认删除当前记录" (OK/Cancel); on OK deletes the current row and moves
+// to the next one, or to the last when the deleted row was the last.
+void DeleteCurrentRecord(Recordset &rs);
+
+// The editors' find: searches forward from the current row for employee number `number` (f1);
+// when none is found says "未查到数据!" and moves to the last row.
+void FindEmployeeNumber(Recordset &rs, const QString &number);
+
+// Keys of the editors' input boxes: Enter moves to the next box (after the last, to the first),
+// and box 2 is upper-cased when an editable one loses the focus. True when the event was used.
+bool HandleFieldBoxEvent(const QList<QLineEdit *> &boxes, QObject *watched, QEvent *event);

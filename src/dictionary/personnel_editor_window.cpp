@@ -382,22 +382,13 @@ void FrmRSdagl::cmdCancel()
 
 void FrmRSdagl::cmdDelete()
 {
-    if (MsgBox(QStringLiteral("确认删除当前记录"), Msg::vbOKCancel + Msg::vbExclamation) != Msg::vbOK)
-        return;
-    rsRecords->Delete();
-    rsRecords->MoveNext();
-    if (rsRecords->eof() && rsRecords->RecordCount() > 0)
-        rsRecords->MoveLast();
+    DeleteCurrentRecord(*rsRecords);
 }
 
 void FrmRSdagl::cmdFind()
 {
     // The employee number typed in Txtfind, searched forward from the current row.
-    if (rsRecords->Find(QStringLiteral("f1='") + SqlQuote(Txtfind->text()) + QLatin1Char('\'')))
-        return;
-    MsgBox(QStringLiteral("未查到数据!"), Msg::vbOKOnly + Msg::vbExclamation);
-    if (rsRecords->RecordCount() > 0)
-        rsRecords->MoveLast();
+    FindEmployeeNumber(*rsRecords, Txtfind->text());
 }
 
 void FrmRSdagl::Cmdmove_Click(int index)
@@ -413,18 +404,5 @@ void FrmRSdagl::Cmdmove_Click(int index)
 
 bool FrmRSdagl::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *box = qobject_cast<BoundLineEdit *>(watched);
-    const int i = box ? int(txtspzd.indexOf(box)) : -1;
-    if (i >= 0 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            txtspzd.at(i + 1 < txtspzd.size() ? i + 1 : 0)->setFocus();
-            return true;
-        }
-    } else if (i == 2 && event->type() == QEvent::FocusOut && !box->isLocked()) {
-        const QString upper = box->text().toUpper();
-        if (upper != box->text())
-            box->setText(upper);
-    }
-    return QWidget::eventFilter(watched, event);
+    return HandleFieldBoxEvent(QList<QLineEdit *>(txtspzd.cbegin(), txtspzd.cend()), watched, event) || QWidget::eventFilter(watched, event);
 }

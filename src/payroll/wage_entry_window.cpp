@@ -439,24 +439,15 @@ void FrmGZlr::cmdDelete()
 {
     if (!rstspzd)
         return;  // no month open
-    if (MsgBox(QStringLiteral("确认删除当前记录"), Msg::vbOKCancel + Msg::vbExclamation) != Msg::vbOK)
-        return;
-    rstspzd->Delete();
-    rstspzd->MoveNext();
-    if (rstspzd->RecordCount() > 0 && rstspzd->eof())
-        rstspzd->MoveLast();
+    DeleteCurrentRecord(*rstspzd);
 }
 
 void FrmGZlr::cmdFind()
 {
-    // The employee number typed in Txtfind, within the open month, forward from the current row.
+    // The employee number typed in Txtfind, searched forward from the current row within the open month.
     if (!rstspzd)
-        return;
-    if (rstspzd->Find(QStringLiteral("f1='") + SqlQuote(Txtfind->text()) + QLatin1Char('\'')))
-        return;
-    MsgBox(QStringLiteral("未查到数据!"), Msg::vbOKOnly + Msg::vbExclamation);
-    if (rstspzd->RecordCount() > 0)
-        rstspzd->MoveLast();
+        return;  // no month open
+    FindEmployeeNumber(*rstspzd, Txtfind->text());
 }
 
 void FrmGZlr::Cmdmove_Click(int index)
@@ -472,16 +463,5 @@ void FrmGZlr::Cmdmove_Click(int index)
 
 bool FrmGZlr::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *box = qobject_cast<QLineEdit *>(watched);
-    const int i = box ? int(txtspzd.indexOf(box)) : -1;
-    if (i >= 0 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            txtspzd.at(i + 1 < txtspzd.size() ? i + 1 : 0)->setFocus();
-            return true;
-        }
-    } else if (i == 2 && event->type() == QEvent::FocusOut && !box->isReadOnly()) {
-        box->setText(box->text().toUpper());
-    }
-    return QWidget::eventFilter(watched, event);
+    return HandleFieldBoxEvent(txtspzd, watched, event) || QWidget::eventFilter(watched, event);
 }
