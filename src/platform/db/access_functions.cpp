@@ -143,7 +143,7 @@ void fnLen(sqlite3_context *ctx, int, sqlite3_value **argv)
 }
 
 // Left, Right and Mid count characters from 1; a negative count is an invalid call, as in Access.
-void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+void leftOrRight(sqlite3_context *ctx, sqlite3_value **argv, bool fromLeft)
 {
     if (isNull(argv[0])) {
         sqlite3_result_null(ctx);
@@ -154,22 +154,13 @@ void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
         return typeMismatch(ctx);
     if (*n < 0)
         return invalidCall(ctx);
-    resultText(ctx, textOf(argv[0]).left(qsizetype(std::llround(*n))));
+    const QString text = textOf(argv[0]);
+    const qsizetype count = qsizetype(std::llround(*n));
+    resultText(ctx, fromLeft ? text.left(count) : text.right(count));
 }
 
-void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    if (isNull(argv[0])) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const std::optional<double> n = numberOf(argv[1]);
-    if (!n)
-        return typeMismatch(ctx);
-    if (*n < 0)
-        return invalidCall(ctx);
-    resultText(ctx, textOf(argv[0]).right(qsizetype(std::llround(*n))));
-}
+void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv) { leftOrRight(ctx, argv, true); }
+void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv) { leftOrRight(ctx, argv, false); }
 
 void fnMid(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
