@@ -10,33 +10,26 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include "support/tools.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // pdftotext drops or keeps blanks between Chinese characters as it sees fit: compare without them.
 QString pdfText(const QString &path, bool squeeze = false)
 {
-    QString text = run(u"pdftotext"_s, {u"-layout"_s, path, u"-"_s});
+    QString text = pdfLayoutText(path);
     return squeeze ? text.remove(QRegularExpression(u"\\s"_s)) : text;
 }
 
 // One line of pdfinfo's output, after its "Key:".
 QString pdfInfo(const QString &path, const QString &key)
 {
-    const QString out = run(u"pdfinfo"_s, {path});
+    const QString out = runTool(u"pdfinfo"_s, {path});
     const int at = int(out.indexOf(key + QLatin1Char(':')));
     return at < 0 ? QString() : out.mid(at + key.size() + 1).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
@@ -348,7 +341,7 @@ void TestReportDocument::pdfCarriesChineseTextAndTotals()
     const QString nt = pdfText(narrowPdf, true);
     QVERIFY2(nt.contains(u"员工01000.00"_s) && nt.contains(u"员工11000.50"_s), qPrintable(nt));
     QVERIFY(nt.contains(u"合计#"_s) && !nt.contains(u"2000.50"_s));
-    const QString words = run(u"pdftotext"_s, {u"-bbox"_s, narrowPdf, u"-"_s});
+    const QString words = runTool(u"pdftotext"_s, {u"-bbox"_s, narrowPdf, u"-"_s});
     const QRegularExpressionMatch m =
         QRegularExpression(u"xMin=\"([0-9.]+)\"[^>]*xMax=\"([0-9.]+)\"[^>]*>1000.00<"_s).match(words);
     QVERIFY2(m.hasMatch(), qPrintable(words));
