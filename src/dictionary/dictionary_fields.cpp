@@ -9,11 +9,13 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/bound_line_edit.h"
 #include "platform/ui/data_grid.h"
+#include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <QDate>
 #include <QDateTime>
@@ -282,4 +284,20 @@ bool HandleFieldBoxEvent(const QList<QLineEdit *> &boxes, QObject *watched, QEve
             box->setText(upper);
     }
     return false;
+}
+
+void SetMoveButtons(QPushButton *const (&buttons)[4], bool back, bool forward)
+{
+    buttons[0]->setEnabled(back);
+    buttons[1]->setEnabled(back);
+    buttons[2]->setEnabled(forward);
+    buttons[3]->setEnabled(forward);
+}
+
+void SetEditorToolbar(KeyedToolBar &toolbar, bool browsing)
+{
+    for (const char *key : {"printview", "print", "new", "Edit", "find", "delete", "exit"})
+        toolbar.setButtonEnabled(QString::fromLatin1(key), browsing);
+    toolbar.setButtonEnabled(QStringLiteral("cancel"), !browsing);
+    toolbar.setButtonEnabled(QStringLiteral("save"), !browsing);
 }

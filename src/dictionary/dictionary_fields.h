@@ -11,7 +11,9 @@
 
 class Connection;
 class DataGrid;
+class KeyedToolBar;
 class QEvent;
+class QPushButton;
 class QLineEdit;
 class QObject;
 class Recordset;
@@ -94,3 +96,9 @@ void FindEmployeeNumber(Recordset &rs, const QString &number);
 // Keys of the editors' input boxes: Enter moves to the next box (after the last, to the first),
 // and box 2 is upper-cased when an editable one loses the focus. True when the event was used.
 bool HandleFieldBoxEvent(const QList<QLineEdit *> &boxes, QObject *watched, QEvent *event);
+
+// The editors' move buttons: first and previous follow `back`, next and last follow `forward`.
+void SetMoveButtons(QPushButton *const (&buttons)[4], bool back, bool forward);
+
+// The editors' toolbar: browsing enables the commands and disables save and cancel; editing the reverse.
+void SetEditorToolbar(KeyedToolBar &toolbar, bool browsing);

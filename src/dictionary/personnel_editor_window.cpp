@@ -283,13 +283,7 @@ void FrmRSdagl::spzdbt_set()
         Gridspzd->setColumnWidthTwips(0, 0);
 }
 
-void FrmRSdagl::cmd_yd(bool move_qian, bool move_hou)
-{
-    Cmdmove[0]->setEnabled(move_qian);
-    Cmdmove[1]->setEnabled(move_qian);
-    Cmdmove[2]->setEnabled(move_hou);
-    Cmdmove[3]->setEnabled(move_hou);
-}
+void FrmRSdagl::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(Cmdmove, move_qian, move_hou); }
 
 void FrmRSdagl::cmdmoveSet(bool blnbj)
 {
@@ -297,13 +291,7 @@ void FrmRSdagl::cmdmoveSet(bool blnbj)
         b->setEnabled(blnbj);
 }
 
-void FrmRSdagl::kongjian_enabled(bool jzbl)
-{
-    for (const char *key : {"printview", "print", "new", "Edit", "find", "delete", "exit"})
-        Toolbar1->setButtonEnabled(QString::fromLatin1(key), jzbl);
-    Toolbar1->setButtonEnabled(QStringLiteral("cancel"), !jzbl);
-    Toolbar1->setButtonEnabled(QStringLiteral("save"), !jzbl);
-}
+void FrmRSdagl::kongjian_enabled(bool jzbl) { SetEditorToolbar(*Toolbar1, jzbl); }
 
 // Browsing or editing: boxes, navigation and toolbar together. While a row is being edited the
 // grid and the category list cannot move away from it, so a pending edit is never written unchecked.

@@ -332,13 +332,7 @@ void FrmGZlr::getgznr()
     }
 }
 
-void FrmGZlr::cmd_yd(bool move_qian, bool move_hou)
-{
-    Cmdmove[0]->setEnabled(move_qian);
-    Cmdmove[1]->setEnabled(move_qian);
-    Cmdmove[2]->setEnabled(move_hou);
-    Cmdmove[3]->setEnabled(move_hou);
-}
+void FrmGZlr::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(Cmdmove, move_qian, move_hou); }
 
 void FrmGZlr::cmdmoveSet(bool blnbj)
 {
@@ -346,13 +340,7 @@ void FrmGZlr::cmdmoveSet(bool blnbj)
         b->setEnabled(blnbj);
 }
 
-void FrmGZlr::kongjian_enabled(bool jzbl)
-{
-    for (const char *key : {"printview", "print", "new", "Edit", "find", "delete", "exit"})
-        Toolbar1->setButtonEnabled(QString::fromLatin1(key), jzbl);
-    Toolbar1->setButtonEnabled(QStringLiteral("cancel"), !jzbl);
-    Toolbar1->setButtonEnabled(QStringLiteral("save"), !jzbl);
-}
+void FrmGZlr::kongjian_enabled(bool jzbl) { SetEditorToolbar(*Toolbar1, jzbl); }
 
 // Browsing or editing. While the boxes are being changed nothing may move the row under them
 // (the grids and the month and table choosers are disabled), so a save writes the row shown.
