@@ -15,7 +15,7 @@ namespace {
 const char *const kBaseTables[] = {
     // Operators; "system" is built in and hidden from operator management (sys_tag 1).
     "create table czyzd (czy_no integer primary key autoincrement, czy_name text, czy_pass text, "
-    "zwlx text, sys_tag integer)",
+    "zwlx text, sys_tag integer default 0)",
     // Permission names per operator.
     "create table czy ([name] text, czy_id integer, nr text)",
     // Job types offered when an operator is added.
