@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "operators/activity_log_window.h"
 #include "operators/backup.h"
 #include "operators/database_settings_window.h"
 #include "operators/login_window.h"
@@ -17,5 +18,8 @@ void registerOperatorCommands(form_main &mainWindow)
         ShowModal(&window);
     };
     mainWindow.setCommand(QStringLiteral("file3"), [] { frmLogin::showLogin(); });
+    mainWindow.setCommand(QStringLiteral("menu_sys_1"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("Frm_czyrz"), [] { return new Frm_czyrz; });
+    });
     mainWindow.setCommand(QStringLiteral("menu_sys_4"), [] { Modulback::Backup(); });
 }

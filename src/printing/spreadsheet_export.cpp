@@ -4,6 +4,7 @@
 #include "platform/print/print_files.h"
 #include "platform/print/report_preview.h"
 #include "platform/shell/shell.h"
+#include "platform/ui/data_grid.h"
 #include "platform/ui/message_service.h"
 
 #include <QDateTime>
@@ -13,6 +14,20 @@ QString ClsFlPrint::NowText()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-M-d H:mm:ss"));
 }
+
+int DataGridCells::Rows() const { return m_grid.model() ? m_grid.model()->rowCount() + 1 : 1; }
+
+int DataGridCells::Cols() const { return m_grid.columnCount(); }
+
+QString DataGridCells::TextMatrix(int row, int col) const
+{
+    if (row == 0)
+        return m_grid.columnCaption(col);
+    const QAbstractItemModel *model = m_grid.model();
+    return model ? model->index(row - 1, col).data(Qt::DisplayRole).toString() : QString();
+}
+
+int DataGridCells::ColWidth(int col) const { return m_grid.columnWidthTwips(col); }
 
 namespace {
 // A title placed after a font-size code: an '&' in it is doubled so that it is not read as a code,

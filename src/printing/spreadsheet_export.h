@@ -7,6 +7,22 @@
 #include <QString>
 #include <QWidget>
 
+class DataGrid;
+
+// The cells of a data-bound grid as ClsFlPrint reads a grid: row 0 the column captions, then one
+// row per record with the texts the grid shows; widths as the grid shows them.
+class DataGridCells {
+public:
+    explicit DataGridCells(const DataGrid &grid) : m_grid(grid) {}
+    int Rows() const;
+    int Cols() const;
+    QString TextMatrix(int row, int col) const;
+    int ColWidth(int col) const;
+
+private:
+    const DataGrid &m_grid;
+};
+
 class ClsFlPrint {
 public:
     // Set by the caller before Flprint.
