@@ -97,6 +97,20 @@ void seed()
     cnMain.execute(QStringLiteral("update rs_codedict set hzgs='t39-t4-t5-t6' where colm_code='T40'"));
     ModGzjs::CalculateMonth(cnMain, QStringLiteral("202611"));
     ModGzjs::CalculateMonth(cnMain, QStringLiteral("202612"));
+
+    // Two operators with some permissions, a day of log rows and a small department tree.
+    cnMain.execute(QStringLiteral("insert into czyzd(czy_name,czy_pass,zwlx) values('王芳','123','财务'),('李娜','','操作员')"));
+    cnMain.execute(QStringLiteral("insert into czy([name],czy_id,nr) values('王芳',2,'操作员日志'),('王芳',2,'数据备份')"));
+    cnMain.execute(QStringLiteral("insert into czyrz(czyname,czyxm,init_time,last_time) values"
+                                  "('system','操作员设置','2026-12-05 09:02:11','2026-12-05 09:15:40'),"
+                                  "('王芳','部门编码','2026-12-05 14:20:03','2026-12-05 14:31:57'),"
+                                  "('王芳','操作员日志','2026-12-06 08:45:30','2026-12-06 08:47:02')"));
+    cnMain.execute(QStringLiteral("insert into bmcode(bmcode,name,cg,bmsm,fzr,dh,point_h,zzbj,used_tag) values"
+                                  "('1','营业部','3','营业部门','张伟','0571-88001001','1',false,false),"
+                                  "('11','前台','3','营业部门','王芳','0571-88001002','2',false,false),"
+                                  "('11001','会员接待组','3','营业部门','李娜','0571-88001003','3',true,false),"
+                                  "('2','管理部','4','非营业部门','刘洋','0571-88002001','1',false,false),"
+                                  "('21','财务室','4','非营业部门','陈静','0571-88002002','2',true,false)"));
 }
 
 // Shows a month in the window as a person would pick it: the month chooser's last month, or the
