@@ -160,6 +160,11 @@ void Frm_czyrz::msgrid_set()
         MSGrid->setColumnCaption(c, QString::fromUtf8(captions[c]));
         MSGrid->setColumnWidthTwips(c, widths[c]);
     }
+    // The times with their 上午/下午 marker are wider than the designed width in this font: those
+    // two columns grow to what they show so that the minutes and seconds stay readable.
+    const QAbstractItemView *view = MSGrid;
+    for (int c = 3; c < 5 && c < MSGrid->columnCount(); ++c)
+        MSGrid->setColumnWidth(c, std::max(MSGrid->columnWidth(c), view->sizeHintForColumn(c)));
 }
 
 void Frm_czyrz::Toolbar1_ButtonClick(const QString &key)

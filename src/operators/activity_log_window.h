@@ -17,7 +17,7 @@ public:
     explicit Frm_czyrz(QWidget *parent = nullptr);  // runs the loading steps
     ~Frm_czyrz() override;
 
-    static constexpr int kWidth = 7900, kHeight = 6300;  // twips
+    static constexpr int kWidth = 9300, kHeight = 6300;  // twips
 
     // The listing of the loading step: closed rows with both times rendered as text.
     static QString LoadSql();

@@ -120,7 +120,8 @@ void TestActivityLog::windowListsClearsAndExports()
     auto *grid = log->findChild<DataGrid *>(QStringLiteral("MSGrid"));
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->columnCaption(2), QStringLiteral("内  容"));
-    QCOMPARE(grid->columnWidthTwips(3), 2100);
+    QCOMPARE(grid->columnWidthTwips(2), 1500);
+    QVERIFY(grid->columnWidthTwips(3) >= 2100);
 
     auto *name = log->findChild<QLineEdit *>(QStringLiteral("txtname"));
     name->setText(QStringLiteral("李四"));
