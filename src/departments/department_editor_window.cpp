@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,6 +28,16 @@ void place(QWidget *w, int left, int top, int width, int height) { w->setGeometr
 // The toolbar keys a keyboard shortcut stands for (the shortcuts of the buttons' tool tips).
 const char *const kShortcuts[][2] = {{"Ctrl+P", "print"}, {"Ctrl+N", "Add"},  {"Ctrl+W", "Save"}, {"Ctrl+U", "Cancel"},
                                      {"Ctrl+F", "Find"},  {"F9", "Calc"},     {"Ctrl+Q", "Quit"}};
+
+// The toolbar key of a pressed shortcut, empty when the key is none of them.
+QString shortcutKey(const QKeyEvent *ke)
+{
+    const QKeySequence pressed(ke->keyCombination());
+    for (const auto &s : kShortcuts)
+        if (pressed == QKeySequence(QString::fromLatin1(s[0])))
+            return QString::fromLatin1(s[1]);
+    return QString();
+}
 
 } // namespace
 
@@ -73,15 +82,6 @@ void Form_bmbmdy::buildToolbar()
     }
     connect(Toolbar, &KeyedToolBar::buttonClicked, this, &Form_bmbmdy::Toolbar_ButtonClick);
 
-    for (const auto &s : kShortcuts) {
-        auto *shortcut = new QShortcut(QKeySequence(QString::fromLatin1(s[0])), this);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        const QString key = QString::fromLatin1(s[1]);
-        connect(shortcut, &QShortcut::activated, this, [this, key] {
-            if (Toolbar->isButtonEnabled(key))
-                Toolbar_ButtonClick(key);
-        });
-    }
 }
 
 void Form_bmbmdy::buildControls()
@@ -178,6 +178,35 @@ void Form_bmbmdy::buildControls()
         if (m_bound == rsEntry)
             rememberOwnCode();
     });
+}
+
+// The shortcuts of the toolbar's tool tips belong to this window while it has the focus: they are
+// claimed before the main window's menu sees them (its Ctrl+Q ends the program), then run here.
+bool Form_bmbmdy::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !m_finished &&
+        !shortcutKey(static_cast<QKeyEvent *>(event)).isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void Form_bmbmdy::keyPressEvent(QKeyEvent *event)
+{
+    if (!runShortcut(event))
+        QWidget::keyPressEvent(event);
+}
+
+bool Form_bmbmdy::runShortcut(QKeyEvent *event)
+{
+    const QString key = shortcutKey(event);
+    if (key.isEmpty() || m_finished)
+        return false;
+    event->accept();
+    if (Toolbar->isButtonEnabled(key))
+        Toolbar_ButtonClick(key);
+    return true;
 }
 
 void Form_bmbmdy::resizeEvent(QResizeEvent *event)
@@ -296,8 +325,9 @@ void Form_bmbmdy::rememberOwnCode()
         m_ownCode.clear();
         return;
     }
-    if (m_bound->EditMode() == Recordset::adEditNone)
-        m_ownCode = m_bound->value(QStringLiteral("bmcode")).toString();
+    const int column = m_bound->fieldIndex(QStringLiteral("bmcode"));
+    if (m_bound->EditMode() == Recordset::adEditNone && column >= 0)
+        m_ownCode = m_bound->valueAt(m_bound->currentRow(), column).toString();
 }
 
 // A department with sub-departments or in use elsewhere keeps its code and cannot be deleted.
@@ -305,8 +335,11 @@ void Form_bmbmdy::use_check()
 {
     if (rsBrowse->RecordCount() < 1 || rsBrowse->currentRow() < 0)
         return;
-    const QVariant leaf = rsBrowse->value(QStringLiteral("zzbj"));
-    const QVariant used = rsBrowse->value(QStringLiteral("used_tag"));
+    // A table made without the flag columns reads as a leaf that is not in use.
+    const int leafColumn = rsBrowse->fieldIndex(QStringLiteral("zzbj"));
+    const int usedColumn = rsBrowse->fieldIndex(QStringLiteral("used_tag"));
+    const QVariant leaf = leafColumn < 0 ? QVariant() : rsBrowse->valueAt(rsBrowse->currentRow(), leafColumn);
+    const QVariant used = usedColumn < 0 ? QVariant() : rsBrowse->valueAt(rsBrowse->currentRow(), usedColumn);
     const bool locked = (!leaf.isNull() && !leaf.toBool()) || (!used.isNull() && used.toBool());
     if (m_bound == rsBrowse) {
         Text1[0]->setLocked(locked);
@@ -359,23 +392,21 @@ bool Form_bmbmdy::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
 
     switch (event->type()) {
-    case QEvent::ShortcutOverride: {
-        // The window's shortcuts win over a line edit's own use of the same keys.
-        auto *ke = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(ke->keyCombination());
-        for (const auto &s : kShortcuts)
-            if (pressed == QKeySequence(QString::fromLatin1(s[0]))) {
-                event->ignore();
-                return true;
-            }
+    case QEvent::ShortcutOverride:
+        // The window's shortcuts win over a line edit's own use of the same keys (Ctrl+U).
+        if (!shortcutKey(static_cast<QKeyEvent *>(event)).isEmpty()) {
+            event->accept();
+            return true;
+        }
         break;
-    }
     case QEvent::KeyPress: {
         auto *ke = static_cast<QKeyEvent *>(event);
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
             boxEnter(index, false);
             return true;
         }
+        if (runShortcut(ke))
+            return true;
         break;
     }
     case QEvent::FocusIn:

@@ -7,6 +7,7 @@
 class BoundLineEdit;
 class DataGrid;
 class KeyedToolBar;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -41,7 +42,9 @@ public:
     Recordset *entryRecords() const { return rsEntry; }
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -58,6 +61,7 @@ private:
     void use_check();
     void rememberOwnCode();
     void startCalculator();
+    bool runShortcut(QKeyEvent *event);  // true when the key was one of the toolbar's shortcuts
     void boxEnter(int index, bool leaving);  // Enter in a box; leaving box 0 or 1 checks without moving the focus
     void reportError(const DbError &e);
     void finishUse();

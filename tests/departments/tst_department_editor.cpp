@@ -2,7 +2,9 @@
 #include "support/test_env.h"
 #include "support/tools.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
+#include "departments/commands.h"
 #include "departments/department_editor_window.h"
 #include "departments/department_report.h"
 #include "dictionary/editor_driver.h"
@@ -67,6 +69,7 @@ private slots:
     void refusedSaveKeepsTheRowPending();
     void locksDeleteAndFind();
     void reportCalculatorAndShortcuts();
+    void menuOpensOneWindow();
 };
 
 void TestDepartmentEditor::enterFlowAddsDepartmentsAndClosingUpdatesFlagsAndLog()
@@ -124,7 +127,8 @@ void TestDepartmentEditor::refusedSaveKeepsTheRowPending()
     Recordset *entry = e.w.entryRecords();
 
     e.click("Add");
-    e.enter(0);  // the suggested "1" is taken
+    e.box(0)->setFocus();
+    QTest::keyClick(e.box(0), Qt::Key_Tab);  // leaving the box checks the suggested "1": taken
     QVERIFY(lastMessage(env) == "部门编码重复！" && lastFlags(env) == 16 && e.box(0)->text().isEmpty());
 
     // Saved without confirming the code: the database refuses it.
@@ -240,6 +244,31 @@ void TestDepartmentEditor::reportCalculatorAndShortcuts()
     QVERIFY(e.browsing() && e.w.entryRecords()->EditMode() == Recordset::adEditNone);
     QTest::keyClick(e.box(0), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!e.w.isVisible());
+}
+
+void TestDepartmentEditor::menuOpensOneWindow()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    form_main w;
+    w.show();
+    registerDepartmentCommands(w);
+    w.menuItem("menu_set_0")->setEnabled(true);
+    w.runCommand("menu_set_0");
+    QWidget *editor = w.findChildWindow("Form_bmbmdy");
+    QVERIFY(editor && editor->windowTitle() == "部门编码");
+    w.runCommand("menu_set_0");
+    QCOMPARE(w.findChildren<Form_bmbmdy *>().size(), 1);
+    QCOMPARE(cn.query("select count(*) from czyrz where czyxm='部门编码'").rows.value(0).value(0).toInt(), 1);
+    // Ctrl+Q in the window closes the window (running its closing steps), not the program.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *grid = editor->findChild<DataGrid *>("daGridDy");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!w.findChildWindow("Form_bmbmdy"));
+    QCOMPARE(env.shell.endRequests, 0);
+    QCOMPARE(cn.query("select count(*) from czyrz where czyxm='部门编码' and last_time is not null").rows.value(0).value(0).toInt(), 1);
 }
 
 QTEST_MAIN(TestDepartmentEditor)
