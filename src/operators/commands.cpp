@@ -7,6 +7,8 @@
 #include "operators/backup.h"
 #include "operators/database_settings_window.h"
 #include "operators/login_window.h"
+#include "operators/operator_settings_window.h"
+#include "operators/password_window.h"
 #include "platform/ui/dialog_service.h"
 
 void registerOperatorCommands(form_main &mainWindow)
@@ -18,6 +20,12 @@ void registerOperatorCommands(form_main &mainWindow)
         ShowModal(&window);
     };
     mainWindow.setCommand(QStringLiteral("file3"), [] { frmLogin::showLogin(); });
+    mainWindow.setCommand(QStringLiteral("menu_sys_0"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("Frm_czyset"), [] { return new Frm_czyset; });
+    });
+    mainWindow.setCommand(QStringLiteral("menu_sys_2"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("frm_czy_password"), [] { return frm_czy_password::create(); });
+    });
     mainWindow.setCommand(QStringLiteral("menu_sys_1"), [&mainWindow] {
         mainWindow.showChild(QStringLiteral("Frm_czyrz"), [] { return new Frm_czyrz; });
     });
