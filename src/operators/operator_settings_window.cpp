@@ -3,7 +3,6 @@
 
 #include "app/permissions.h"
 #include "app/program_state.h"
-#include "app/sql_text.h"
 #include "app/startup.h"
 #include "operators/activity_log.h"
 #include "operators/operator_accounts.h"
