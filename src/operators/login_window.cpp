@@ -1,6 +1,8 @@
 // frmLogin: the login window (operator and password) and mCzyqx, the operator's menu permissions.
 #include "operators/login_window.h"
 
+#include "operators/password_echo.h"
+
 #include "app/app_info.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
@@ -18,22 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QProxyStyle>
 #include <QPushButton>
 
 namespace {
-
-// Echoes every character of the password as "*".
-class StarEchoStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 QString withoutMnemonic(QString caption) { return caption.remove(QLatin1Char('&')); }
 
@@ -99,10 +88,7 @@ frmLogin::frmLogin(QWidget *parent) : QDialog(parent)
     txtPassword = new QLineEdit(Frame1);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setGeometry(Twips::rect(1860, 1005, 3600, 375));
-    auto *starEcho = new StarEchoStyle;
-    starEcho->setParent(txtPassword);
-    txtPassword->setStyle(starEcho);
-    txtPassword->setEchoMode(QLineEdit::Password);
+    PasswordEcho::echoStars(txtPassword);
     txtPassword->setAccessibleName(withoutMnemonic(captions[1]));
     lblLabels[1]->setBuddy(txtPassword);
 
