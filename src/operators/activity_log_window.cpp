@@ -90,7 +90,7 @@ Frm_czyrz::Frm_czyrz(QWidget *parent) : QWidget(parent), rsLog(new Recordset(thi
     Form_Load();
 }
 
-Frm_czyrz::~Frm_czyrz() = default;
+Frm_czyrz::~Frm_czyrz() { finishUse(); }
 
 QString Frm_czyrz::LoadSql()
 {
@@ -226,11 +226,22 @@ void Frm_czyrz::showEvent(QShowEvent *event)
 
 void Frm_czyrz::closeEvent(QCloseEvent *event)
 {
+    finishUse();
+    event->accept();
+}
+
+// Releases the log and closes this use's row, once, however the window goes.
+void Frm_czyrz::finishUse()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
     rsLog->Close();
+    if (!cnMain.isOpen())
+        return;
     try {
         Modczyrz::LogUseEnd(kCaption);
     } catch (const DbError &e) {
         reportError(e);
     }
-    event->accept();
 }

@@ -38,6 +38,7 @@ protected:
 
 private:
     void Form_Load();
+    void finishUse();
     void openLog(const QString &sql);
     void msgrid_set();
     void print_lx(const QString &strlx);
@@ -47,6 +48,7 @@ private:
 
     Recordset *rsLog = nullptr;
     bool m_placed = false;
+    bool m_finished = false;
 
     KeyedToolBar *Toolbar1 = nullptr;
     QLabel *Label1 = nullptr;
