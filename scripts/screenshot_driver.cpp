@@ -4,6 +4,7 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "departments/commands.h"
+#include "departments/department_report.h"
 #include "dictionary/commands.h"
 #include "dictionary/personnel_tables.h"
 #include "operators/commands.h"
@@ -20,6 +21,8 @@
 #include "printing/dictionary_report.h"
 #include "printing/pay_grid_window.h"
 #include "platform/db/recordset.h"
+#include "platform/print/report_preview.h"
+#include "platform/print/report_source.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,6 +35,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrintPreviewWidget>
+#include <QTabWidget>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -157,6 +162,13 @@ void shootChildren(form_main &w)
             showMonth(sub->widget());
         settle(300);
         saveScreen(name);
+        // Windows with a second tab worth seeing: photographed on it too.
+        if (auto *tabs = sub->widget() ? sub->widget()->findChild<QTabWidget *>(QStringLiteral("SSTab1")) : nullptr;
+            tabs && name == QLatin1String("Frm_czyset")) {
+            tabs->setCurrentIndex(1);
+            settle(300);
+            saveScreen(name + QStringLiteral("_tab1"));
+        }
         sub->close();
         settle(200);
     }
@@ -220,6 +232,16 @@ int main(int argc, char *argv[])
     const QString page = g_out + QStringLiteral("/ReportMod.png");
     const QString failure = ModReport::RenderDictReport(cnMain, QStringLiteral("rsda"), staff, page);
     std::printf("%s %s\n", failure.isEmpty() ? "saved" : "report failed:", qPrintable(failure.isEmpty() ? page : failure));
+
+    // The department list, first page, as its preview shows it.
+    Recordset departments;
+    departments.Open(QStringLiteral("select * from bmcode order by bmcode "), cnMain);
+    ReportPreview preview(ModBmReport::BuildDepartmentReport(std::make_shared<RecordsetSource>(&departments)));
+    preview.setAttribute(Qt::WA_DeleteOnClose, false);
+    preview.resize(1000, 1300);
+    preview.previewWidget()->fitInView();
+    const QString bmbm = g_out + QStringLiteral("/Report_bmbm.png");
+    std::printf("%s %s\n", preview.previewWidget()->grab().save(bmbm) ? "saved" : "not saved", qPrintable(bmbm));
     cnMain.close();
     return 0;
 }
