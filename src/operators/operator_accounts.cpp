@@ -30,8 +30,13 @@ AddResult AddOperator(Connection &cn, const QString &name, const QString &passwo
     if (password != confirm)
         return AddResult::PasswordMismatch;
     const QString job = jobType.isEmpty() ? kDefaultJobType : jobType;
+    Transaction tx(cn);
     cn.execute(QStringLiteral("insert into  czyzd(czy_name,czy_pass,zwlx)") + QStringLiteral("values(") + quoted(name) +
                QLatin1Char(',') + quoted(password) + QLatin1Char(',') + quoted(job) + QLatin1Char(')'));
+    // A database made before sys_tag had its default leaves it Null, which would hide the new
+    // operator from every list of this window.
+    cn.execute(QStringLiteral("update czyzd set sys_tag=0 where sys_tag is null and czy_name=") + quoted(name));
+    tx.commit();
     return AddResult::Added;
 }
 

@@ -19,7 +19,7 @@ enum class AddResult {
 // The job type stored when none is chosen.
 inline const QString kDefaultJobType = QStringLiteral("操作员");
 
-// Adds an operator with sys_tag left to the column's default (0). An empty job type is stored as
+// Adds an operator with sys_tag 0 (the column's default; set when an older table has none). An empty job type is stored as
 // kDefaultJobType. Nothing is written unless the result is Added. Database errors throw DbError.
 AddResult AddOperator(Connection &cn, const QString &name, const QString &password, const QString &confirm,
                       const QString &jobType);

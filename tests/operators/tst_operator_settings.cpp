@@ -131,6 +131,16 @@ private slots:
         QCOMPARE(d.gridNames(), QStringList({QStringLiteral("Ann"), QStringLiteral("O'Neil")}));
         QCOMPARE(d.find<DataCombo>("combczy")->count(), 2);
 
+        // A table from before sys_tag had a default still gets a listed operator.
+        cn.execute(QStringLiteral("create table czyzd_old as select * from czyzd"));
+        cn.execute(QStringLiteral("drop table czyzd"));
+        cn.execute(QStringLiteral("create table czyzd (czy_no integer primary key autoincrement, czy_name text, "
+                                  "czy_pass text, zwlx text, sys_tag integer)"));
+        cn.execute(QStringLiteral("insert into czyzd select * from czyzd_old"));
+        QCOMPARE(ModCzygl::AddOperator(cn, QStringLiteral("Bo"), QStringLiteral("b"), QStringLiteral("b"), {}),
+                 ModCzygl::AddResult::Added);
+        QCOMPARE(count(cn, QStringLiteral("select count(*) from czyzd where czy_name='Bo' and sys_tag=0")), 1);
+
         // Exit closes the window and its use's log row.
         d.click("exit");
         QTRY_VERIFY(!d.main.findChildWindow(QStringLiteral("Frm_czyset")));
