@@ -4,28 +4,26 @@
 #include "app/program_state.h"
 #include "app/sql_text.h"
 #include "dictionary/dictionary_fields.h"
+#include "dictionary/editor_frame.h"
 #include "dictionary/dictionary_tables.h"
 #include "dictionary/personnel_tables.h"
 #include "platform/db/recordset.h"
-#include "platform/shell/shell.h"
 #include "platform/ui/bound_line_edit.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/program_picture.h"
 #include "platform/ui/twips.h"
 #include "printing/dictionary_report.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -45,32 +43,6 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("FrmRSdagl"));
     setWindowTitle(QStringLiteral("人事档案管理"));
 
-    Toolbar1 = new KeyedToolBar(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    // Captions only: with pictures under them the buttons would not fit the 540-twip strip.
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const char *const buttons[][2] = {{"new", "新增"},     {"Edit", "修改"},      {"save", "保存"},   {"cancel", "取消"},
-                                      {"delete", "删除"},  {"find", "查询"},      {"printview", "预览"},
-                                      {"print", "打印"},   {"help", "帮助"},      {"exit", "退出"}};
-    for (const auto &b : buttons)
-        Toolbar1->addButton(QString::fromLatin1(b[0]), QString::fromUtf8(b[1]));
-    connect(Toolbar1, &KeyedToolBar::buttonClicked, this, &FrmRSdagl::Toolbar1_ButtonClick);
-
-    // First, previous, next and last, on the toolbar's strip to the right of its buttons.
-    const char *const moveText[4] = {"|◀", "◀", "▶", "▶|"};
-    const char *const moveName[4] = {"第一条", "上一条", "下一条", "最后一条"};
-    for (int i = 0; i < 4; ++i) {
-        Cmdmove[i] = new QPushButton(QString::fromUtf8(moveText[i]), this);
-        Cmdmove[i]->setObjectName(QStringLiteral("Cmdmove_%1").arg(i));
-        Cmdmove[i]->setAccessibleName(QString::fromUtf8(moveName[i]));
-        Cmdmove[i]->setToolTip(QString::fromUtf8(moveName[i]));
-        Cmdmove[i]->setFocusPolicy(Qt::NoFocus);
-        connect(Cmdmove[i], &QPushButton::clicked, this, [this, i] { Cmdmove_Click(i); });
-    }
-
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-
     // Tab 0: the entry canvas, in a scroll area so that every box stays reachable in a small window.
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("ScrEntry"));
@@ -79,7 +51,9 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     m_entryPage->setObjectName(QStringLiteral("EntryPage"));
     m_entryPage->resize(Twips::toPx(11500), Twips::toPx(7300));
     scroll->setWidget(m_entryPage);
-    SSTab1->addTab(scroll, QStringLiteral("录入"));
+    m_frame = BuildEditorFrame(
+        this, scroll, QStringLiteral("员工档案列表"), [this](const QString &key) { Toolbar1_ButtonClick(key); },
+        [this](int i) { Cmdmove_Click(i); });
 
     Image1 = new QLabel(m_entryPage);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -125,15 +99,6 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     makeCaption(0);
     makeBox(0);
 
-    Gridspzd = new DataGrid;
-    Gridspzd->setObjectName(QStringLiteral("Gridspzd"));
-    Gridspzd->setAccessibleName(QStringLiteral("员工档案列表"));
-    auto *browse = new QWidget;
-    auto *browseLayout = new QVBoxLayout(browse);
-    browseLayout->setContentsMargins(4, 4, 4, 4);
-    browseLayout->addWidget(Gridspzd);
-    SSTab1->addTab(browse, QStringLiteral("浏览"));
-
     rsClass = new Recordset(this);
     Form_Load();
 }
@@ -143,46 +108,20 @@ FrmRSdagl::~FrmRSdagl() = default;
 void FrmRSdagl::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Toolbar1->setGeometry(0, 0, width(), Twips::toPx(540));
-    const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
-    for (int i = 0; i < 4; ++i) {
-        place(Cmdmove[i], moveLeft[i], 0, moveWidth[i], 480);
-        Cmdmove[i]->raise();
-    }
-    // The tab fills the window below the toolbar; its entry page scrolls when the window is
-    // smaller than the designed 11625 × 7755.
-    SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120), height() - Twips::toPx(600));
+    // The entry page scrolls when the window is smaller than the designed 11625 × 7755.
+    LayoutEditorFrame(this, m_frame);
 }
 
 void FrmRSdagl::Form_Load()
 {
     resize(Twips::toPx(9315), Twips::toPx(6750));
     setEditing(false);
-    try {
-        rsClass->Open(ModDict::CatalogueSql(QStringLiteral("人事")), cnMain, Recordset::adOpenStatic,
-                      Recordset::adLockReadOnly);
-        Class->setRowSource(rsClass, QStringLiteral("table_name_explan"), QStringLiteral("table_name"));
-        if (rsClass->RecordCount() > 0) {
-            Class->setText(text(rsClass, 0, "table_name_explan"));
-            BuildFields(tableCode());
-            rsClass->MoveFirst();
-        }
-    } catch (const DbError &e) {
-        if (e.number == DbError::ObjectNotFound) {
-            // A new database: the personnel tables are made now and shown at the next opening.
-            try {
-                ModJgupdate::CreatePersonnelTables();
-            } catch (const DbError &e2) {
-                MsgBox(e2.description + QString::number(e2.number));
-            }
-        } else {
-            MsgBox(e.description + QString::number(e.number));
-        }
-        return;
-    }
-    const QString picture = Shell::instance().programFolder() + QStringLiteral("/back.gif");
-    if (QFileInfo::exists(picture))
-        Image1->setPixmap(QPixmap(picture));
+    const bool loaded = OpenEditorCatalogue(*rsClass, *Class, QStringLiteral("人事"), [this] {
+        BuildFields(tableCode());
+        rsClass->MoveFirst();
+    });
+    if (loaded)
+        ShowProgramPicture(Image1, QStringLiteral("back.gif"));
 }
 
 QString FrmRSdagl::tableCode() const { return Class->boundText().trimmed(); }
@@ -231,14 +170,14 @@ void FrmRSdagl::removeExtraFields()
 
 void FrmRSdagl::BuildFields(const QString &tableCode)
 {
-    SSTab1->setCurrentIndex(0);
+    m_frame.SSTab1->setCurrentIndex(0);
     // Both sets are opened before the old ones are let go, so a failure leaves the window as it was.
     auto records = std::make_unique<Recordset>(this);
     auto dict = std::make_unique<Recordset>(this);
     records->Open(QStringLiteral("select * from ") + tableCode + QStringLiteral(" order by [id]"), cnMain,
                   Recordset::adOpenDynamic, Recordset::adLockOptimistic);
     dict->Open(ModDict::PersonnelDictSql(tableCode), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);
-    Gridspzd->setRecordset(records.get());
+    m_frame.Gridspzd->setRecordset(records.get());
     for (BoundLineEdit *box : std::as_const(txtspzd))
         box->bind(nullptr, box->dataField());
     delete rsRecords;
@@ -253,7 +192,7 @@ void FrmRSdagl::BuildFields(const QString &tableCode)
         Labspzd[0]->clear();
         txtspzd[0]->bind(nullptr, QString());
         txtspzd[0]->setAccessibleName(QString());
-        SSTab1->setCurrentIndex(0);
+        m_frame.SSTab1->setCurrentIndex(0);
         return;
     }
     for (int i = 0; i < n; ++i) {
@@ -269,7 +208,7 @@ void FrmRSdagl::BuildFields(const QString &tableCode)
     }
     m_entryPage->resize(m_entryPage->width(), qMax(Twips::toPx(7300), Twips::toPx(boxTop(n) + 300)));
     spzdbt_set();
-    SSTab1->setCurrentIndex(0);
+    m_frame.SSTab1->setCurrentIndex(0);
 }
 
 void FrmRSdagl::spzdbt_set()
@@ -277,21 +216,21 @@ void FrmRSdagl::spzdbt_set()
     if (!rsDict || !rsDict->isOpen())
         return;
     const int n = rsDict->RecordCount();
-    for (int i = 1; i <= n && i < Gridspzd->columnCount(); ++i)
-        Gridspzd->setColumnCaption(i, text(rsDict, i - 1, "colm_name"));
-    if (Gridspzd->columnCount() > 0)
-        Gridspzd->setColumnWidthTwips(0, 0);
+    for (int i = 1; i <= n && i < m_frame.Gridspzd->columnCount(); ++i)
+        m_frame.Gridspzd->setColumnCaption(i, text(rsDict, i - 1, "colm_name"));
+    if (m_frame.Gridspzd->columnCount() > 0)
+        m_frame.Gridspzd->setColumnWidthTwips(0, 0);
 }
 
-void FrmRSdagl::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(Cmdmove, move_qian, move_hou); }
+void FrmRSdagl::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(m_frame.Cmdmove, move_qian, move_hou); }
 
 void FrmRSdagl::cmdmoveSet(bool blnbj)
 {
-    for (QPushButton *b : Cmdmove)
+    for (QPushButton *b : m_frame.Cmdmove)
         b->setEnabled(blnbj);
 }
 
-void FrmRSdagl::kongjian_enabled(bool jzbl) { SetEditorToolbar(*Toolbar1, jzbl); }
+void FrmRSdagl::kongjian_enabled(bool jzbl) { SetEditorToolbar(*m_frame.Toolbar1, jzbl); }
 
 // Browsing or editing: boxes, navigation and toolbar together. While a row is being edited the
 // grid and the category list cannot move away from it, so a pending edit is never written unchecked.
@@ -301,7 +240,7 @@ void FrmRSdagl::setEditing(bool editing)
     LockFields(fieldBoxes(), int(txtspzd.size()), !editing);
     cmdmoveSet(!editing);
     kongjian_enabled(!editing);
-    Gridspzd->setEnabled(!editing);
+    m_frame.Gridspzd->setEnabled(!editing);
     Class->setEnabled(!editing);
 }
 
@@ -316,7 +255,7 @@ void FrmRSdagl::Toolbar1_ButtonClick(const QString &key)
         return;  // nothing was opened (a new database, or a failed opening)
     try {
         if (key == QLatin1String("new")) {
-            Gridspzd->setRecordset(nullptr);
+            m_frame.Gridspzd->setRecordset(nullptr);
             rsRecords->AddNew();
             setEditing(true);
         } else if (key == QLatin1String("Edit")) {
@@ -353,7 +292,7 @@ void FrmRSdagl::cmdSave()
             return;
         }
     }
-    Gridspzd->setRecordset(rsRecords);
+    m_frame.Gridspzd->setRecordset(rsRecords);
     spzdbt_set();
     setEditing(false);
 }
@@ -362,7 +301,7 @@ void FrmRSdagl::cmdCancel()
 {
     if (rsRecords->RecordCount() >= 1) {
         rsRecords->CancelUpdate();
-        Gridspzd->setRecordset(rsRecords);
+        m_frame.Gridspzd->setRecordset(rsRecords);
     }
     spzdbt_set();
     setEditing(false);

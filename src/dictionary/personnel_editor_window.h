@@ -1,6 +1,8 @@
 // FrmRSdagl: the personnel records editor, one caption and input box per dh_codedict row over rsda.
 #pragma once
 
+#include "dictionary/editor_frame.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -65,8 +67,7 @@ private:
     Recordset *rsClass = nullptr;
     bool m_editing = false;
 
-    KeyedToolBar *Toolbar1 = nullptr;
-    QTabWidget *SSTab1 = nullptr;
+    EditorFrame m_frame;  // toolbar, move buttons, tabs, browse grid
     QWidget *m_entryPage = nullptr;  // tab 0's canvas, positioned in twips
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -76,6 +77,4 @@ private:
     QLineEdit *Txtfind = nullptr;
     QList<QLabel *> Labspzd;
     QList<BoundLineEdit *> txtspzd;
-    DataGrid *Gridspzd = nullptr;
-    QPushButton *Cmdmove[4] = {};
 };

@@ -6,22 +6,19 @@
 #include "app/sql_text.h"
 #include "operators/activity_log.h"
 #include "platform/db/recordset.h"
-#include "platform/shell/shell.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/program_picture.h"
 #include "platform/ui/twips.h"
 #include "printing/spreadsheet_export.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPixmap>
 
 namespace {
 const QString kCaption = QStringLiteral("操作员日志");
@@ -133,13 +130,9 @@ void Frm_czyrz::Form_Load()
     } catch (const DbError &e) {
         reportError(e);
     }
-    // Decorative pictures beside the program; the second replaces the first, missing ones are skipped.
-    const QDir folder(Shell::instance().programFolder());
-    for (const char *file : {"book.wmf", "back.gif"}) {
-        const QPixmap picture(folder.filePath(QString::fromLatin1(file)));
-        if (!picture.isNull())
-            Image1->setPixmap(picture);
-    }
+    // Decorative pictures beside the program; the second replaces the first.
+    ShowProgramPicture(Image1, QStringLiteral("book.wmf"));
+    ShowProgramPicture(Image1, QStringLiteral("back.gif"));
     Image1->lower();
 }
 

@@ -4,31 +4,29 @@
 #include "app/program_state.h"
 #include "app/sql_text.h"
 #include "dictionary/dictionary_fields.h"
+#include "dictionary/editor_frame.h"
 #include "dictionary/dictionary_tables.h"
 #include "dictionary/personnel_tables.h"
 #include "payroll/wage_fields.h"
 #include "payroll/wage_months.h"
 #include "platform/db/recordset.h"
-#include "platform/shell/shell.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/program_picture.h"
 #include "platform/ui/twips.h"
 #include "printing/dictionary_report.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -55,33 +53,11 @@ FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("FrmGZlr"));
     setWindowTitle(QStringLiteral("工资修改"));
 
-    Toolbar1 = new KeyedToolBar(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    // Captions only: with pictures under them the buttons would not fit the 540-twip strip.
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const char *const buttons[][2] = {{"new", "新增"},    {"Edit", "修改"},   {"save", "保存"},      {"cancel", "取消"},
-                                      {"delete", "删除"}, {"find", "查询"},   {"printview", "预览"}, {"print", "打印"},
-                                      {"help", "帮助"},   {"exit", "退出"}};
-    for (const auto &b : buttons)
-        Toolbar1->addButton(QString::fromLatin1(b[0]), QString::fromUtf8(b[1]));
-    connect(Toolbar1, &KeyedToolBar::buttonClicked, this, &FrmGZlr::Toolbar1_ButtonClick);
-
-    const char *const moveText[4] = {"|◀", "◀", "▶", "▶|"};
-    const char *const moveName[4] = {"第一条", "上一条", "下一条", "最后一条"};
-    for (int i = 0; i < 4; ++i) {
-        Cmdmove[i] = new QPushButton(QString::fromUtf8(moveText[i]), this);
-        Cmdmove[i]->setObjectName(QStringLiteral("Cmdmove_%1").arg(i));
-        Cmdmove[i]->setAccessibleName(QString::fromUtf8(moveName[i]));
-        Cmdmove[i]->setToolTip(QString::fromUtf8(moveName[i]));
-        Cmdmove[i]->setFocusPolicy(Qt::NoFocus);
-        connect(Cmdmove[i], &QPushButton::clicked, this, [this, i] { Cmdmove_Click(i); });
-    }
-
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
     m_entryPage = new QWidget;
     m_entryPage->setObjectName(QStringLiteral("EntryPage"));
-    SSTab1->addTab(m_entryPage, QStringLiteral("录入"));
+    m_frame = BuildEditorFrame(
+        this, m_entryPage, QStringLiteral("月份工资列表"), [this](const QString &key) { Toolbar1_ButtonClick(key); },
+        [this](int i) { Cmdmove_Click(i); });
 
     Image1 = label("Image1", "", m_entryPage);
     Image1->setScaledContents(true);
@@ -145,15 +121,6 @@ FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
                                {QStringLiteral("员工编号"), QStringLiteral("姓名")});
     place(GridspZd1, 4800, 700, 4150, 5000);
 
-    Gridspzd = new DataGrid;
-    Gridspzd->setObjectName(QStringLiteral("Gridspzd"));
-    Gridspzd->setAccessibleName(QStringLiteral("月份工资列表"));
-    auto *browse = new QWidget;
-    auto *browseLayout = new QVBoxLayout(browse);
-    browseLayout->setContentsMargins(4, 4, 4, 4);
-    browseLayout->addWidget(Gridspzd);
-    SSTab1->addTab(browse, QStringLiteral("浏览"));
-
     rsClass = new Recordset(this);
     rsMonths = new Recordset(this);
     Form_Load();
@@ -164,16 +131,9 @@ FrmGZlr::~FrmGZlr() = default;
 void FrmGZlr::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Toolbar1->setGeometry(0, 0, width(), Twips::toPx(540));
-    const int moveLeft[4] = {6600, 7185, 7620, 8055}, moveWidth[4] = {570, 420, 420, 450};
-    for (int i = 0; i < 4; ++i) {
-        place(Cmdmove[i], moveLeft[i], 0, moveWidth[i], 480);
-        Cmdmove[i]->raise();
-    }
-    SSTab1->setGeometry(Twips::toPx(60), Twips::toPx(540), width() - Twips::toPx(120),
-                        height() - Twips::toPx(600));
+    LayoutEditorFrame(this, m_frame);
     // The name list and the scroll bar reach down to the bottom of the entry page.
-    const int pageHeight = SSTab1->height() - SSTab1->tabBar()->sizeHint().height() - 8;
+    const int pageHeight = m_frame.SSTab1->height() - m_frame.SSTab1->tabBar()->sizeHint().height() - 8;
     const int listHeight = qMax(Twips::toPx(1500), pageHeight - Twips::toPx(kFrameTop + 60));
     GridspZd1->resize(GridspZd1->width(), listHeight);
     Scrspzd->resize(Scrspzd->width(), listHeight);
@@ -184,31 +144,14 @@ void FrmGZlr::Form_Load()
 {
     resize(Twips::toPx(9315), Twips::toPx(6750));
     setEditing(false);
-    try {
-        rsClass->Open(ModDict::CatalogueSql(QStringLiteral("工资")), cnMain, Recordset::adOpenStatic,
-                      Recordset::adLockReadOnly);
-        Class->setRowSource(rsClass, QStringLiteral("table_name_explan"), QStringLiteral("table_name"));
-        if (rsClass->RecordCount() > 0) {
-            Class->setText(cellText(rsClass, 0, "table_name_explan"));
-            m_tableName = cellText(rsClass, 0, "table_name");
-            txtspzd_set(m_tableName);
-        }
-    } catch (const DbError &e) {
-        if (e.number == DbError::ObjectNotFound) {
-            try {
-                ModJgupdate::CreatePersonnelTables();
-            } catch (const DbError &e2) {
-                MsgBox(e2.description + QString::number(e2.number));
-            }
-        } else {
-            MsgBox(e.description + QString::number(e.number));
-        }
+    const bool loaded = OpenEditorCatalogue(*rsClass, *Class, QStringLiteral("工资"), [this] {
+        m_tableName = cellText(rsClass, 0, "table_name");
+        txtspzd_set(m_tableName);
+    });
+    if (!loaded)
         return;
-    }
     // From here on a failure only leaves a picture or the month list out.
-    const QString picture = Shell::instance().programFolder() + QStringLiteral("/back.gif");
-    if (QFileInfo::exists(picture))
-        Image1->setPixmap(QPixmap(picture));
+    ShowProgramPicture(Image1, QStringLiteral("back.gif"));
     try {
         rsMonths->Open(ModGzsc::MonthListSql(), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);
         DataRC->setRowSource(rsMonths, QStringLiteral("ye"));
@@ -261,7 +204,7 @@ void FrmGZlr::removeExtraFields()
 
 void FrmGZlr::txtspzd_set(const QString &table)
 {
-    SSTab1->setCurrentIndex(0);
+    m_frame.SSTab1->setCurrentIndex(0);
     auto dict = std::make_unique<Recordset>(this);
     dict->Open(ModDict::WageDictShownSql(table), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);
     delete rsDict;
@@ -277,9 +220,9 @@ void FrmGZlr::txtspzd_set(const QString &table)
         m_fieldList = QStringLiteral("id");
     } else {
         setBoxDataField(txtspzd[0], cellText(rsDict, 0, "colm_code"));
-        if (Gridspzd->columnCount() > 1) {
-            Gridspzd->setColumnCaption(1, cellText(rsDict, 0, "colm_name"));
-            Gridspzd->setColumnWidthTwips(0, 0);
+        if (m_frame.Gridspzd->columnCount() > 1) {
+            m_frame.Gridspzd->setColumnCaption(1, cellText(rsDict, 0, "colm_name"));
+            m_frame.Gridspzd->setColumnWidthTwips(0, 0);
         }
         m_fieldList = QStringLiteral("id,") + cellText(rsDict, 0, "colm_code");
         for (int i = 1; i < n; ++i) {
@@ -289,7 +232,7 @@ void FrmGZlr::txtspzd_set(const QString &table)
         }
     }
     SetupWageFields(table, Labspzd, txtspzd);
-    SSTab1->setCurrentIndex(0);
+    m_frame.SSTab1->setCurrentIndex(0);
 }
 
 void FrmGZlr::chooseMonth()
@@ -312,11 +255,11 @@ void FrmGZlr::GEtjl(const QString &strtj)
              cnMain, Recordset::adOpenDynamic, Recordset::adLockOptimistic);
     connect(rs.get(), &Recordset::moved, this, &FrmGZlr::getgznr);
     connect(rs.get(), &Recordset::reset, this, &FrmGZlr::getgznr);
-    Gridspzd->setRecordset(rs.get());
+    m_frame.Gridspzd->setRecordset(rs.get());
     GridspZd1->setRecordset(rs.get());
     delete rstspzd;
     rstspzd = rs.release();
-    SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+    SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
     getgznr();
 }
 
@@ -332,15 +275,15 @@ void FrmGZlr::getgznr()
     }
 }
 
-void FrmGZlr::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(Cmdmove, move_qian, move_hou); }
+void FrmGZlr::cmd_yd(bool move_qian, bool move_hou) { SetMoveButtons(m_frame.Cmdmove, move_qian, move_hou); }
 
 void FrmGZlr::cmdmoveSet(bool blnbj)
 {
-    for (QPushButton *b : Cmdmove)
+    for (QPushButton *b : m_frame.Cmdmove)
         b->setEnabled(blnbj);
 }
 
-void FrmGZlr::kongjian_enabled(bool jzbl) { SetEditorToolbar(*Toolbar1, jzbl); }
+void FrmGZlr::kongjian_enabled(bool jzbl) { SetEditorToolbar(*m_frame.Toolbar1, jzbl); }
 
 // Browsing or editing. While the boxes are being changed nothing may move the row under them
 // (the grids and the month and table choosers are disabled), so a save writes the row shown.
@@ -350,7 +293,7 @@ void FrmGZlr::setEditing(bool editing)
     LockFields(txtspzd, int(txtspzd.size()), !editing);
     cmdmoveSet(!editing);
     kongjian_enabled(!editing);
-    for (QWidget *w : {static_cast<QWidget *>(Gridspzd), static_cast<QWidget *>(GridspZd1),
+    for (QWidget *w : {static_cast<QWidget *>(m_frame.Gridspzd), static_cast<QWidget *>(GridspZd1),
                        static_cast<QWidget *>(DataRC), static_cast<QWidget *>(Class)})
         w->setEnabled(!editing);
 }
@@ -364,7 +307,7 @@ void FrmGZlr::Toolbar1_ButtonClick(const QString &key)
 {
     try {
         if (key == QLatin1String("new")) {
-            Gridspzd->setRecordset(nullptr);
+            m_frame.Gridspzd->setRecordset(nullptr);
             setEditing(true);
         } else if (key == QLatin1String("Edit")) {
             setEditing(true);
@@ -374,8 +317,8 @@ void FrmGZlr::Toolbar1_ButtonClick(const QString &key)
             // Back to the row as stored: the boxes are filled again and the grid shows the month.
             setEditing(false);
             if (rstspzd) {
-                Gridspzd->setRecordset(rstspzd);
-                SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+                m_frame.Gridspzd->setRecordset(rstspzd);
+                SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
             }
             getgznr();
         } else if (key == QLatin1String("delete")) {
@@ -418,8 +361,8 @@ void FrmGZlr::cmdSave()
     // The saved row stays the current one.
     if (!rstspzd->Find(QStringLiteral("id=") + QString::number(id.toLongLong())) && rstspzd->RecordCount() > 0)
         rstspzd->MoveFirst();
-    Gridspzd->setRecordset(rstspzd);
-    SetGridCaptions(Gridspzd, QStringLiteral("rsgz"));
+    m_frame.Gridspzd->setRecordset(rstspzd);
+    SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
     setEditing(false);
 }
 

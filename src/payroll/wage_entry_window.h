@@ -2,6 +2,8 @@
 // built from rs_codedict.
 #pragma once
 
+#include "dictionary/editor_frame.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -78,13 +80,12 @@ private:
     Recordset *rstspzd = nullptr;
     bool m_editing = false;
 
-    KeyedToolBar *Toolbar1 = nullptr;
-    QTabWidget *SSTab1 = nullptr;
     QWidget *m_entryPage = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label3 = nullptr;
+    EditorFrame m_frame;  // toolbar, move buttons, tabs, browse grid
     DataCombo *Class = nullptr;
     DataCombo *DataRC = nullptr;
     QLineEdit *Txtfind = nullptr;
@@ -92,7 +93,5 @@ private:
     QScrollBar *Scrspzd = nullptr;
     QList<QLabel *> Labspzd;
     QList<QLineEdit *> txtspzd;
-    DataGrid *Gridspzd = nullptr;
     DataGrid *GridspZd1 = nullptr;
-    QPushButton *Cmdmove[4] = {};
 };
