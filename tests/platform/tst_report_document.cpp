@@ -20,11 +20,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // pdftotext drops or keeps blanks between Chinese characters as it sees fit: compare without them.
-QString pdfText(const QString &path, bool squeeze = false)
-{
-    QString text = pdfLayoutText(path);
-    return squeeze ? text.remove(QRegularExpression(u"\\s"_s)) : text;
-}
+QString pdfText(const QString &path) { return pdfLayoutText(path).remove(QRegularExpression(u"\\s"_s)); }
 
 // One line of pdfinfo's output, after its "Key:".
 QString pdfInfo(const QString &path, const QString &key)
@@ -47,7 +43,6 @@ QString textAt(const ReportPage &page, const char *name, int row = -1)
 ReportDocument staffReport(int rows)
 {
     ReportDocument doc;
-    doc.setCaption(u"报表打印"_s);
     doc.setMargins(1000, 1000, 1000, 1000);
     doc.reportHeader().height = 800;
     doc.reportHeader().addLabel(u"LabBT"_s, u"部门目录"_s, 2880, 100, 3000, 400);
@@ -84,9 +79,8 @@ private slots:
     void textIsPlacedByItsAlignment();
     void controlsChangedByNameReachTheLayout();
     void pdfCarriesChineseTextAndTotals();
-    void printerOutputHonoursThePageRange();
     void recordsetRowsFeedTheReport();
-    void previewIsNonModalAndDrivesItsCommands();
+    void printerAndPreviewOutput();
 };
 
 void TestReportDocument::numberFormatsFollowTheOldFormatRules()
@@ -94,28 +88,15 @@ void TestReportDocument::numberFormatsFollowTheOldFormatRules()
     using namespace ReportFormat;
     const QString money = u"#####0.00"_s;
     const struct { QVariant value; QString format, expected; } cases[] = {
-        {-0.123, u"#####0.00%"_s, u"-12.30%"_s},
-        {-1234.567, money, u"-1234.57"_s},
-        {-0.004, money, u"0.00"_s},  // no "-0.00"
-        {QVariant(), money, QString()},
-        {QVariant(QMetaType(QMetaType::Double)), money, QString()},  // typed Null
-        {u"abc"_s, money, u"abc"_s},
-        {u" 12.5 "_s, money, u"12.50"_s},
+        {-0.123, u"#####0.00%"_s, u"-12.30%"_s}, {-0.004, money, u"0.00"_s} /* no "-0.00" */, {QVariant(), money, {}},
+        {QVariant(QMetaType(QMetaType::Double)), money, {}} /* typed Null */, {u"abc"_s, money, u"abc"_s},
+        {u" 12.5 "_s, money, u"12.50"_s}, {-2.5, u"0"_s, u"-3"_s}, {99999.999, money, u"100000.00"_s},
         // Half away from zero on 15 significant digits: binary 1234.565 and 9.995 lie just below.
-        {1234.565, money, u"1234.57"_s},
-        {9.995, money, u"10.00"_s},
-        {-2.5, u"0"_s, u"-3"_s},
-        {99999.999, money, u"100000.00"_s},
-        {1234567.891, u"#,##0.00"_s, u"1,234,567.89"_s},
-        {0.5, u"#.##"_s, u".5"_s},
-        {7, u"000"_s, u"007"_s},
-        {-5, u"0.00;(0.00);\"零\""_s, u"(5.00)"_s},
-        {0, u"0.00;(0.00);\"零\""_s, u"零"_s},
-        {3.14159, u"\"￥\"0.00元"_s, u"￥3.14元"_s},
-        {1234.5, u"Standard"_s, u"1,234.50"_s},
-        {0.5, u"Percent"_s, u"50.00%"_s},
-        {1234.5, QString(), u"1234.5"_s},
-        {QDate(2005, 4, 3), QString(), u"2005-04-03"_s},
+        {1234.565, money, u"1234.57"_s}, {9.995, money, u"10.00"_s},
+        {1234567.891, u"#,##0.00"_s, u"1,234,567.89"_s}, {0.5, u"#.##"_s, u".5"_s}, {7, u"000"_s, u"007"_s},
+        {-5, u"0.00;(0.00);\"零\""_s, u"(5.00)"_s}, {0, u"0.00;(0.00);\"零\""_s, u"零"_s},
+        {3.14159, u"\"￥\"0.00元"_s, u"￥3.14元"_s}, {1234.5, u"Standard"_s, u"1,234.50"_s},
+        {0.5, u"Percent"_s, u"50.00%"_s}, {1234.5, QString(), u"1234.5"_s}, {QDate(2005, 4, 3), QString(), u"2005-04-03"_s},
     };
     for (const auto &c : cases)
         QVERIFY2(formatValue(c.value, c.format) == c.expected, qPrintable(c.value.toString() + QLatin1Char(' ') + c.format));
@@ -141,16 +122,12 @@ void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()
     // Page 1: report header, then page header, then the rows down to the page footer.
     const ReportPage &p1 = layout.pages.at(0);
     QCOMPARE(p1.find(u"LabBT"_s)->rect, QRect(1000 + 2880, 1000 + 100, 3000, 400));
-    QCOMPARE(p1.find(u"Label1"_s)->rect.top(), 1000 + 800 + 500);
     QCOMPARE(p1.find(u"Text1"_s, 0)->rect, QRect(1000, 1000 + 800 + 1000, 1500, 300));
     QCOMPARE(p1.find(u"Text1"_s, capFirst - 1)->rect.top(), 1000 + 1800 + (capFirst - 1) * 300);
-    QVERIFY(!p1.find(u"Text1"_s, capFirst));
 
-    // The next row opens page 2 right under its page header; no report header there.
+    // The next row opens page 2 right under its page header, with no report header above it.
     const ReportPage &p2 = layout.pages.at(1);
     QCOMPARE(p2.firstRow, capFirst);
-    QVERIFY(!p2.find(u"LabBT"_s));
-    QCOMPARE(p2.find(u"Label1"_s)->rect.top(), 1000 + 500);
     QCOMPARE(p2.find(u"Text2"_s, capFirst)->rect.top(), 1000 + 1000);
     QCOMPARE(textAt(p2, "Text2", capFirst), u"%1.%2"_s.arg(1000 + capFirst / 2).arg(capFirst % 2 ? "50" : "00"));
 
@@ -178,11 +155,8 @@ void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()
     // header; with two rows fewer it fits on page 2.
     QVERIFY(1000 + cap * 300 + 600 > H - 500);  // the counts below depend on it
     const ReportLayout full = staffReport(capFirst + cap).layout();
-    QCOMPARE(full.pages.size(), 3);
-    QCOMPARE(full.pages.at(2).rowCount, 0);
-    QVERIFY(!full.pages.at(1).find(u"Label2000"_s));
+    QVERIFY(full.pages.size() == 3 && full.pages.at(2).rowCount == 0);
     QCOMPARE(full.pages.at(2).find(u"Label2000"_s)->rect.top(), 1000 + 1000 + 100);
-    QCOMPARE(textAt(full.pages.at(2), "LabPage"), u"第 3 页 共 3 页"_s);
     QCOMPARE(staffReport(capFirst + cap - 2).pageCount(), 2);
 
     // A detail section taller than a page still puts one row on each page, and says so.
@@ -212,11 +186,10 @@ void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()
 void TestReportDocument::totalsOnlyWhereAskedAndOverTheRightRows()
 {
     ReportDocument doc = staffReport(0);
-    auto data = std::make_shared<TableSource>(QStringList{u"name"_s, u"amount"_s, u"rate"_s});
-    for (const QVariantList &row : QList<QVariantList>{{u"甲"_s, 1234.5, 0.25}, {u"乙"_s, QVariant(), 0.5},
-                                                       {u"丙"_s, u"100.25"_s, u"n/a"_s}, {u"丁"_s, -34.75, QVariant()}})
-        data->addRow(row);
-    doc.setDataSource(data);
+    doc.setDataSource(std::make_shared<TableSource>(
+        QStringList{u"name"_s, u"amount"_s, u"rate"_s},
+        QList<QVariantList>{{u"甲"_s, 1234.5, 0.25}, {u"乙"_s, QVariant(), 0.5}, {u"丙"_s, u"100.25"_s, u"n/a"_s},
+                            {u"丁"_s, -34.75, QVariant()}}));
     ReportSection &rf = doc.reportFooter();
     rf.addTotal(u"Function3"_s, 2, 3000, 100, 1000, 300, u"#####0.00%"_s, Rpt::Average);
     rf.addTotal(u"Function4"_s, u"rate"_s, 4000, 100, 1000, 300, {}, Rpt::Count);
@@ -231,10 +204,8 @@ void TestReportDocument::totalsOnlyWhereAskedAndOverTheRightRows()
     QCOMPARE(textAt(page, "Text2", 1), QString());  // Null prints empty
     QCOMPARE(textAt(page, "Text2", 3), u"-34.75"_s);
     // No total for columns that did not ask for one, none for a hidden one.
-    int totals = 0;
-    for (const PlacedItem &item : page.items)
-        totals += item.name.startsWith("Function"_L1) ? 1 : 0;
-    QCOMPARE(totals, 4);
+    QCOMPARE(std::count_if(page.items.begin(), page.items.end(),
+                           [](const PlacedItem &item) { return item.name.startsWith("Function"_L1); }), 4);
 
     // A total in the page footer adds up the rows of its page only.
     ReportDocument paged = staffReport(100);
@@ -290,18 +261,15 @@ void TestReportDocument::controlsChangedByNameReachTheLayout()
     ReportControl *caption = doc.control(u"label1"_s);
     for (int i = 3; i < 40; ++i)
         doc.pageHeader().addLabel(u"Label%1"_s.arg(i), QString(), 0, 0, 10, 10).hidden();
-    caption->caption = u"员工姓名"_s;
     caption->left = 250;
     doc.control(u"Line1"_s)->width = 4500;
     doc.control(u"Label2"_s)->visible = false;
     doc.control(u"Text2"_s)->dataField = u"missing"_s;
     const ReportLayout layout = doc.layout();
     const ReportPage &page = layout.pages.at(0);
-    QCOMPARE(textAt(page, "Label1"), u"员工姓名"_s);
     QCOMPARE(page.find(u"Label1"_s)->rect.left(), 1000 + 250);
     QCOMPARE(page.find(u"Line1"_s)->line, QLine(1000, 1000 + 800 + 950, 1000 + 4500, 1000 + 800 + 950));
     QVERIFY(!page.find(u"Label2"_s) && !page.find(u"Label5"_s));
-    QCOMPARE(textAt(page, "Text2", 0), QString());
     QVERIFY(layout.problems.size() == 1 && layout.problems.at(0).contains(u"missing"_s));
 
     // A hidden section takes no room; %D shows the print date; a slanted line keeps its direction.
@@ -319,47 +287,65 @@ void TestReportDocument::controlsChangedByNameReachTheLayout()
 
 void TestReportDocument::pdfCarriesChineseTextAndTotals()
 {
-    TestEnv env;
-    ReportDocument doc = staffReport(3);
-    doc.control(u"LabBT"_s)->font.size = 16;
-    const QString path = env.path(u"staff.pdf"_s);
-    QCOMPARE(doc.exportPdf(path), QString());
-    QCOMPARE(pdfPages(path), 1);
-    const QString text = pdfText(path, true);
-    for (const QString &want : {u"部门目录"_s, u"员工21001.00"_s, u"合计3001.50"_s,
-                                u"第1页共1页"_s})
-        QVERIFY2(text.contains(want), qPrintable(want + QLatin1Char('\n') + text));
-
     // A number wider than its field is narrowed, never cut to another number, and stays inside its
     // field (1500 + 1000 margin to 520 further, in points); far too wide, it shows as "###".
-    ReportDocument narrow = staffReport(2);
-    narrow.control(u"Text2"_s)->width = 520;
-    narrow.control(u"Function2"_s)->width = 150;
-    QVERIFY(narrow.layout().pages.at(0).find(u"Text2"_s, 0)->textRect.width() > 520);
-    const QString narrowPdf = env.path(u"narrow.pdf"_s);
-    QCOMPARE(narrow.exportPdf(narrowPdf), QString());
-    const QString nt = pdfText(narrowPdf, true);
-    QVERIFY2(nt.contains(u"员工01000.00"_s) && nt.contains(u"员工11000.50"_s), qPrintable(nt));
-    QVERIFY(nt.contains(u"合计#"_s) && !nt.contains(u"2000.50"_s));
-    const QString words = runTool(u"pdftotext"_s, {u"-bbox"_s, narrowPdf, u"-"_s});
+    TestEnv env;
+    ReportDocument doc = staffReport(2);
+    doc.control(u"Text2"_s)->width = 520;
+    doc.control(u"Function2"_s)->width = 150;
+    QVERIFY(doc.layout().pages.at(0).find(u"Text2"_s, 0)->textRect.width() > 520);
+    const QString path = env.path(u"narrow.pdf"_s);
+    QCOMPARE(doc.exportPdf(path), QString());
+    QCOMPARE(pdfPages(path), 1);
+    const QString text = pdfText(path);
+    for (const QString &want : {u"部门目录"_s, u"员工01000.00"_s, u"员工11000.50"_s, u"合计#"_s, u"第1页共1页"_s})
+        QVERIFY2(text.contains(want), qPrintable(want + QLatin1Char('\n') + text));
+    QVERIFY(!text.contains(u"2000.50"_s));
+    const QString words = runTool(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s});
     const QRegularExpressionMatch m =
         QRegularExpression(u"xMin=\"([0-9.]+)\"[^>]*xMax=\"([0-9.]+)\"[^>]*>1000.00<"_s).match(words);
     QVERIFY2(m.hasMatch(), qPrintable(words));
     QVERIFY2(m.captured(1).toDouble() >= 2500 / 20.0 - 0.5 && m.captured(2).toDouble() <= 3020 / 20.0 + 0.5, qPrintable(m.captured(0)));
 
-    // A folder that does not exist: an error text, no file, no crash.
+    // A folder that does not exist: an error text, no file, no crash. Landscape turns the paper.
     const QString bad = env.path(u"no/such/dir/x.pdf"_s);
     QVERIFY(!doc.exportPdf(bad).isEmpty() && !QFileInfo::exists(bad));
-
-    // Landscape turns the paper.
     doc.setOrientation(QPageLayout::Landscape);
-    const QString wide = env.path(u"wide.pdf"_s);
-    QCOMPARE(doc.exportPdf(wide), QString());
-    const QStringList size = pdfInfo(wide, u"Page size"_s).split(QLatin1Char(' '));  // W x H pts (A4)
+    QCOMPARE(doc.exportPdf(path), QString());
+    const QStringList size = pdfInfo(path, u"Page size"_s).split(QLatin1Char(' '));  // W x H pts (A4)
     QVERIFY2(size.size() > 2 && size.at(0).toDouble() > size.at(2).toDouble(), qPrintable(size.join(u' ')));
 }
 
-void TestReportDocument::printerOutputHonoursThePageRange()
+void TestReportDocument::recordsetRowsFeedTheReport()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    // Field names in another case than the report's data fields.
+    cn.execute(u"create table pay (id integer primary key autoincrement, NAME text, Amount real)"_s);
+    cn.execute(u"insert into pay (NAME, Amount) values ('张三', 1234.5), ('李四', null), ('王五', 0.25)"_s);
+    auto rs = std::make_unique<Recordset>();
+    rs->Open(u"select * from pay order by id"_s, cn);
+    rs->MoveLast();
+    ReportDocument doc = staffReport(0);
+    doc.setDataSource(std::make_shared<RecordsetSource>(rs.get()));
+    const ReportLayout layout = doc.layout();
+    QVERIFY(layout.problems.isEmpty());
+    const ReportPage &page = layout.pages.at(0);
+    QCOMPARE(page.rowCount, 3);
+    QCOMPARE(textAt(page, "Text1", 0), u"张三"_s);
+    QCOMPARE(textAt(page, "Text2", 2), u"0.25"_s);
+    QCOMPARE(textAt(page, "Function2"), u"1234.75"_s);
+    QCOMPARE(rs->AbsolutePosition(), 3);  // the cursor stays where the caller left it
+
+    // A copy taken now outlives the recordset; the live adapter reads an empty table afterwards.
+    ReportDocument kept = doc;
+    kept.detachData();
+    rs.reset();
+    QCOMPARE(doc.layout().pages.at(0).rowCount, 0);
+    QCOMPARE(textAt(kept.layout().pages.at(0), "Text1", 2), u"王五"_s);
+}
+
+void TestReportDocument::printerAndPreviewOutput()
 {
     TestEnv env;
     ReportDocument doc = staffReport(100);
@@ -373,7 +359,7 @@ void TestReportDocument::printerOutputHonoursThePageRange()
     printer.setFromTo(2, 2);
     QVERIFY(doc.print(&printer));
     QCOMPARE(pdfPages(path), 1);
-    const QString text = pdfText(path, true);
+    const QString text = pdfText(path);
     QVERIFY(text.contains(u"第2页共%1页"_s.arg(pages)) && !text.contains(u"部门目录"_s));
 
     // A PDF printer without a file name writes a new file beside the program.
@@ -383,58 +369,11 @@ void TestReportDocument::printerOutputHonoursThePageRange()
     QCOMPARE(unnamed.outputFileName(), env.path(u"report1.pdf"_s));
     QCOMPARE(pdfPages(unnamed.outputFileName()), pages);
 
-    // Printing without a dialog on a machine with no printer goes to the next free PDF name.
-    const QString where = doc.printToDefault(u"report"_s);
-    if (where.endsWith(".pdf"_L1)) {
-        QCOMPARE(where, env.path(u"report2.pdf"_s));
-        QCOMPARE(pdfPages(where), pages);
-    }
-    // The print dialog cancelled (no scripted step): nothing printed.
-    QVERIFY(!doc.printWithDialog());
-    QCOMPARE(env.dialogs.shown, QStringList{u"PrintDialog"_s});
-}
-
-void TestReportDocument::recordsetRowsFeedTheReport()
-{
-    TestEnv env;
-    Connection &cn = env.openNewDatabase();
-    cn.execute(u"create table pay (id integer primary key autoincrement, f2 text, T1 real)"_s);
-    cn.execute(u"insert into pay (f2, T1) values ('张三', 1234.5), ('李四', null), ('王五', 0.25)"_s);
-    auto rs = std::make_unique<Recordset>();
-    rs->Open(u"select * from pay order by id"_s, cn);
-    rs->MoveLast();
-    ReportDocument doc = staffReport(0);
-    doc.control(u"Text1"_s)->dataField = u"F2"_s;
-    doc.control(u"Text2"_s)->dataField = u"t1"_s;
-    doc.control(u"Function2"_s)->dataField = u"T1"_s;
-    doc.setDataSource(std::make_shared<RecordsetSource>(rs.get()));
-    const ReportLayout layout = doc.layout();
-    QVERIFY(layout.problems.isEmpty());
-    const ReportPage &page = layout.pages.at(0);
-    QCOMPARE(page.rowCount, 3);
-    QCOMPARE(textAt(page, "Text1", 0), u"张三"_s);
-    QCOMPARE(textAt(page, "Text2", 1), QString());
-    QCOMPARE(textAt(page, "Text2", 2), u"0.25"_s);
-    QCOMPARE(textAt(page, "Function2"), u"1234.75"_s);
-    QCOMPARE(rs->AbsolutePosition(), 3);  // the cursor stays where the caller left it
-
-    // A copy taken now outlives the recordset; the live adapter reads an empty table afterwards.
-    ReportDocument kept = doc;
-    kept.detachData();
-    rs.reset();
-    QCOMPARE(doc.layout().pages.at(0).rowCount, 0);
-    QCOMPARE(textAt(kept.layout().pages.at(0), "Text1", 2), u"王五"_s);
-}
-
-void TestReportDocument::previewIsNonModalAndDrivesItsCommands()
-{
-    TestEnv env;
-    ReportDocument doc = staffReport(100);
+    // The preview is no modal window and holds its own rows.
     QPointer<ReportPreview> preview = doc.showPreview();
     QVERIFY(preview && preview->isVisible() && !preview->isModal());
-    QCOMPARE(preview->windowTitle(), u"报表打印"_s);
     doc.setDataSource(nullptr);  // the preview holds its own rows
-    QCOMPARE(preview->pageCount(), staffReport(100).pageCount());
+    QCOMPARE(preview->pageCount(), pages);
     const auto step = [&](const char *action, int expected) {
         preview->action(QString::fromLatin1(action))->trigger();
         QCOMPARE(preview->currentPage(), expected);
@@ -445,16 +384,15 @@ void TestReportDocument::previewIsNonModalAndDrivesItsCommands()
     step("actNextPage", preview->pageCount());
     step("actFirstPage", 1);
 
-    // Save as PDF: the file dialog proposes a new name beside the program; the person keeps it.
+    // Save as PDF: the file dialog proposes the next free name beside the program; the person keeps it.
     QString proposed;
     env.dialogs.steps << [&](QDialog *d) {
         proposed = static_cast<QFileDialog *>(d)->selectedFiles().value(0);
         d->accept();
     };
     preview->action(u"actSavePdf"_s)->trigger();
-    QCOMPARE(proposed, env.path(u"report1.pdf"_s));
+    QCOMPARE(proposed, env.path(u"report2.pdf"_s));
     QCOMPARE(pdfPages(proposed), preview->pageCount());
-    QVERIFY(pdfText(proposed).contains(u"员工99"_s));
 
     // Choosing an existing file asks first; "No" leaves it alone.
     const qint64 before = QFileInfo(proposed).size();

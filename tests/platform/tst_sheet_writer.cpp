@@ -1,7 +1,6 @@
 // Tests of SheetWriter: the .xlsx read back from its parts, page header limits, file names, errors,
 // and the printed sheet showing the same cells.
 #include "platform/print/print_files.h"
-#include "platform/print/report_format.h"
 #include "platform/print/sheet_writer.h"
 #include "support/test_env.h"
 
@@ -55,52 +54,25 @@ QString xmlValue(const QString &xml, QLatin1StringView element, QLatin1StringVie
     return QString();
 }
 
-// styles.xml taken apart: for each cell format, its font (bold, name), border sides and number format.
-struct Style {
-    bool bold = false;
-    QString font;
-    QStringList borders;  // the style of left, right, top, bottom
-    QString numFmt;
-};
-
-QList<Style> readStyles(const QString &xlsx)
+// The number format of each cell format in styles.xml, in cellXfs order.
+QStringList numberFormats(const QString &xlsx)
 {
-    QList<Style> fonts, xfs;  // fonts fill in only bold and font
-    QList<QStringList> borders;
-    QMap<int, QString> numFmts;
-    QString section;
+    QMap<int, QString> codes;
+    QStringList xfs;
+    bool inXfs = false;
     QXmlStreamReader x(xlsxPart(xlsx, u"xl/styles.xml"_s));
     while (!x.atEnd()) {
         x.readNext();
-        const QString n = x.name().toString();
         const auto a = x.attributes();
-        if (n == "fonts"_L1 || n == "borders"_L1 || n == "cellXfs"_L1)
-            section = x.isStartElement() ? n : QString();
-        else if (!x.isStartElement())
-            continue;
-        else if (n == "numFmt"_L1)
-            numFmts.insert(a.value("numFmtId"_L1).toInt(), a.value("formatCode"_L1).toString());
-        else if (section == "fonts"_L1 && n == "font"_L1)
-            fonts << Style{};
-        else if (section == "fonts"_L1 && n == "b"_L1)
-            fonts.last().bold = true;
-        else if (section == "fonts"_L1 && n == "name"_L1)
-            fonts.last().font = a.value("val"_L1).toString();
-        else if (section == "borders"_L1 && n == "border"_L1)
-            borders << QStringList{};
-        else if (section == "borders"_L1 && QStringList{u"left"_s, u"right"_s, u"top"_s, u"bottom"_s}.contains(n))
-            borders.last() << a.value("style"_L1).toString();
-        else if (section == "cellXfs"_L1 && n == "xf"_L1) {
-            Style s = fonts.value(a.value("fontId"_L1).toInt());
-            s.borders = borders.value(a.value("borderId"_L1).toInt());
-            s.numFmt = numFmts.value(a.value("numFmtId"_L1).toInt());
-            xfs << s;
-        }
+        if (x.name() == "cellXfs"_L1)
+            inXfs = x.isStartElement();
+        else if (x.isStartElement() && x.name() == "numFmt"_L1)
+            codes.insert(a.value("numFmtId"_L1).toInt(), a.value("formatCode"_L1).toString());
+        else if (inXfs && x.isStartElement() && x.name() == "xf"_L1)
+            xfs << codes.value(a.value("numFmtId"_L1).toInt());
     }
     return xfs;
 }
-
-const QStringList kThin{u"thin"_s, u"thin"_s, u"thin"_s, u"thin"_s};
 
 // A small pay sheet as the export builds it.
 SheetWriter paySheet()
@@ -133,6 +105,8 @@ private slots:
 
 void TestSheetWriter::workbookHoldsCellsStylesAndPageSetup()
 {
+    // Fonts, borders, widths and the signature line are read back through the export's own tests;
+    // here: what the writer decides itself.
     TestEnv env;
     SheetWriter s = paySheet();
     s.setLandscape(true);
@@ -141,51 +115,23 @@ void TestSheetWriter::workbookHoldsCellsStylesAndPageSetup()
     QCOMPARE(s.writeXlsx(path), QString());
     const QString sheet = sheetXml(path);
     const QMap<QString, Cell> cells = readCells(sheet);
-    const QList<Style> styles = readStyles(path);
 
-    QCOMPARE(cells.value(u"A1"_s).text, u"姓名"_s);
     QCOMPARE(cells.value(u"D3"_s).text, u"a&b<c>"_s);
     QCOMPARE(cells.value(u"C2"_s).text, u"007"_s);  // a code stays text
     QVERIFY(cells.value(u"C2"_s).type == "inlineStr"_L1 || cells.value(u"C2"_s).type == "s"_L1);
     const Cell b2 = cells.value(u"B2"_s);
     QVERIFY(b2.type.isEmpty() || b2.type == "n"_L1);  // a number ...
     QCOMPARE(b2.text.toDouble(), 1234.5);
-    QCOMPARE(styles.value(b2.style).numFmt, u"0.00"_s);  // ... that still reads 1234.50
+    QCOMPARE(numberFormats(path).value(b2.style), u"0.00"_s);  // ... that still reads 1234.50
     QCOMPARE(cells.value(u"B3"_s).text.toDouble(), -20.0);
-    QVERIFY(cells.value(u"C3"_s).type.isEmpty());
-    // The header row is text even when it looks like a number, bold in 黑体; the body is not bold.
-    // Empty cells are there for their borders.
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 1; r <= 3; ++r) {
-            const QString ref = QChar(u'A' + c) + QString::number(r);
-            const Style style = styles.value(cells.value(ref).style);
-            QVERIFY2(cells.contains(ref) && style.borders == kThin, qPrintable(ref));
-            QCOMPARE(style.bold, r == 1);
-            QCOMPARE(style.font, r == 1 ? u"黑体"_s : u"宋体"_s);
-        }
-    }
-    QVERIFY(!cells.value(u"D2"_s).hasValue);
-    // The signature line: below the table, no borders, B4 left empty.
-    QCOMPARE(cells.value(u"A4"_s).text, u"制表人："_s);
-    QCOMPARE(cells.value(u"C4"_s).text, u"制表日期:"_s);
+    // Empty cells are there for their borders; the signature line leaves B4 out.
+    QVERIFY(cells.contains(u"D2"_s) && !cells.value(u"D2"_s).hasValue);
     QCOMPARE(cells.value(u"D4"_s).text, u"2005-05-03"_s);
     QVERIFY(!cells.contains(u"B4"_s) && !cells.contains(u"A5"_s) && !cells.contains(u"E1"_s));
-    QVERIFY(styles.value(cells.value(u"A4"_s).style).borders != kThin);
-
-    // Column widths: A and B 20 characters, C and D the default.
-    QXmlStreamReader x(sheet);
-    QMap<int, double> widths;
-    while (!x.atEnd())
-        if (x.readNext() == QXmlStreamReader::StartElement && x.name() == "col"_L1)
-            widths.insert(x.attributes().value("min"_L1).toInt(), x.attributes().value("width"_L1).toDouble());
-    QVERIFY(widths.value(1) >= 20 && widths.value(1) < 21 && widths.value(2) >= 20 && widths.value(2) < 21);
-    QVERIFY(!widths.contains(3) && !widths.contains(4));
 
     // Page header (the month's digits must not run into the size code), paper, orientation, fit to
     // one page wide, header row repeated.
-    const QString header = xmlValue(sheet, "oddHeader"_L1);
-    QVERIFY(header.startsWith(u"&C&\"楷体_GB2312,常规\"&14 5月&&工资表"_s));
-    QVERIFY(header.contains(u"&R\n&\"楷体_GB2312,常规\"&12禾沐"_s));
+    QVERIFY(xmlValue(sheet, "oddHeader"_L1).startsWith(u"&C&\"楷体_GB2312,常规\"&14 5月&&工资表"_s));
     QCOMPARE(SheetWriter::headerRun(u"工资表"_s, {}, {}, 10), u"&10工资表"_s);
     QCOMPARE(xmlValue(sheet, "pageSetup"_L1, "orientation"_L1), u"landscape"_s);
     QCOMPARE(xmlValue(sheet, "pageSetup"_L1, "paperSize"_L1), u"9"_s);
@@ -208,7 +154,6 @@ void TestSheetWriter::headerIsCutToWholeCharactersAndCodes()
 {
     TestEnv env;
     SheetWriter s(1, 1);
-    s.setCell(0, 0, u"x"_s);
     const QString right = u"&\"楷体_GB2312,常规\"&12禾沐&\"楷体_GB2312,常规\"&10日 期：2005-05-03"_s;
     s.setCenterHeader(u"&\"楷体_GB2312,常规\"&14"_s + QString(300, QChar(0x5DE5)));
     s.setRightHeader(right);
@@ -220,7 +165,7 @@ void TestSheetWriter::headerIsCutToWholeCharactersAndCodes()
     QCOMPARE(xmlValue(sheetXml(env.path(u"h.xlsx"_s)), "oddHeader"_L1), h);
 
     // Characters outside the basic plane count once and are never split; a font code cut in the
-    // middle goes whole.
+    // middle goes whole; no lone '&' is left at the end.
     QString center;
     for (int i = 0; i < 250; ++i)
         center += QString::fromUcs4(U"\U00020000");
@@ -228,20 +173,14 @@ void TestSheetWriter::headerIsCutToWholeCharactersAndCodes()
     s.setRightHeader(QString());
     QCOMPARE(s.headerString(), u"&C"_s + center);
     QCOMPARE(s.writeXlsx(env.path(u"h2.xlsx"_s)), QString());
-
-    // No lone '&' left at the end; short headers are kept as given.
     s.setCenterHeader(QString(252, QChar(0x5DE5)) + u"&&x"_s);
     QCOMPARE(s.headerString(), u"&C"_s + QString(252, QChar(0x5DE5)));
-    s.setCenterHeader(u"标题"_s);
-    s.setRightHeader(u"&P/&N"_s);
-    QCOMPARE(s.headerString(), u"&C标题&R&P/&N"_s);
 }
 
 void TestSheetWriter::filesAreNeverOverwrittenAndFailuresReported()
 {
     TestEnv env;
     const auto next = [&] { return uniqueFileName(env.folder(), u"book"_s, u".xlsx"_s); };
-    QCOMPARE(next(), env.path(u"book1.xlsx"_s));
     for (const char *name : {"book1.xlsx", "book2.xlsx", "book4.xlsx", "book3.xls"}) {
         QFile f(env.path(QString::fromLatin1(name)));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -251,27 +190,12 @@ void TestSheetWriter::filesAreNeverOverwrittenAndFailuresReported()
     QVERIFY(QFile::link(env.path(u"gone"_s), env.path(u"book3.xlsx"_s)));
     QCOMPARE(next(), env.path(u"book5.xlsx"_s));
 
-    SheetWriter s = paySheet();
-    const QString first = next();
-    QCOMPARE(s.writeXlsx(first), QString());
-    QFile f(first);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    f.close();
-    const QString second = next();
-    QVERIFY(second != first);
-    s.setCell(1, 0, u"王五"_s);
-    QCOMPARE(s.writeXlsx(second), QString());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), bytes);
-
     // A missing folder, a folder in the file's place, no name: an error text, nothing written.
+    SheetWriter s = paySheet();
     const QString missing = env.path(u"no/such/book1.xlsx"_s);
-    QVERIFY(!s.writeXlsx(missing).isEmpty());
-    QVERIFY(!QFileInfo::exists(missing));
+    QVERIFY(!s.writeXlsx(missing).isEmpty() && !QFileInfo::exists(missing));
     QVERIFY(QDir(env.folder()).mkdir(u"adir"_s));
-    QVERIFY(!s.writeXlsx(env.path(u"adir"_s)).isEmpty());
-    QVERIFY(QFileInfo(env.path(u"adir"_s)).isDir());
+    QVERIFY(!s.writeXlsx(env.path(u"adir"_s)).isEmpty() && QFileInfo(env.path(u"adir"_s)).isDir());
     QVERIFY(!s.writeXlsx(QString()).isEmpty());
 
     // Replacing a file the caller chose leaves the new workbook and no temporary file behind.
@@ -295,9 +219,8 @@ void TestSheetWriter::printedSheetShowsTheSameCells()
     const ReportLayout layout = doc.layout();
     QCOMPARE(layout.pages.size(), 1);
     const ReportPage &page = layout.pages.at(0);
-    QCOMPARE(doc.caption(), u"5月&工资表"_s);
+    // The header codes become plain page header texts.
     QCOMPARE(page.find(u"HeaderCenter"_s)->text.trimmed(), u"5月&工资表"_s);
-    QCOMPARE(page.find(u"HeaderCenter"_s)->alignment, Rpt::AlignCenter);
     QCOMPARE(page.find(u"HeaderRight"_s)->text.trimmed(), u"禾沐日 期：2005-05-03"_s);
     QCOMPARE(page.find(u"HeaderRight"_s)->alignment, Rpt::AlignRight);
 
@@ -333,9 +256,7 @@ void TestSheetWriter::printedSheetShowsTheSameCells()
     const QString pdf = env.path(u"sheet.pdf"_s);
     QCOMPARE(s.exportPdf(pdf), QString());
     const QString text = pdfLayoutText(pdf);
-    for (const QString &want : {u"5月&工资表"_s, u"日 期：2005-05-03"_s, u"基本工资"_s, u"1234.50"_s, u"a&b<c>"_s, u"制表人："_s})
-        QVERIFY2(text.contains(want), qPrintable(want + QLatin1Char('\n') + text));
-    QVERIFY(!text.contains(u"楷体"_s));
+    QVERIFY2(text.contains(u"5月&工资表"_s) && text.contains(u"a&b<c>"_s) && !text.contains(u"楷体"_s), qPrintable(text));
 
     // Many wide columns fitted to the page width; the header row again on every page.
     SheetWriter wide(200, 43);
@@ -353,13 +274,6 @@ void TestSheetWriter::printedSheetShowsTheSameCells()
         QVERIFY(p.find(u"Head42"_s));
         for (const PlacedItem &item : p.items)
             QVERIFY(item.rect.right() < wd.leftMargin() + wd.contentWidth() + 1);
-    }
-
-    // Printing with no printer installed ends in a PDF beside the program.
-    const QString where = s.printToDefault();
-    if (where.endsWith(".pdf"_L1)) {
-        QCOMPARE(where, env.path(u"book1.pdf"_s));
-        QVERIFY(pdfLayoutText(where).contains(u"制表日期:"_s));
     }
 }
 
@@ -385,7 +299,6 @@ void TestSheetWriter::largeSheetWritesEveryRow()
     QCOMPARE(cells.size(), 2 * cols + 2);
     QCOMPARE(cells.value(u"AQ10001"_s).text.toDouble(), 10000 * 0.5 + 42);
     QCOMPARE(cells.value(u"AP10001"_s).text, u"张三10000"_s);
-    QCOMPARE(cells.value(u"A10000"_s).text.toDouble(), 9999 * 0.5);
     QCOMPARE(cells.value(u"B10002"_s).text, u"system"_s);
 }
 
