@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <functional>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -134,9 +135,18 @@ double timeMs(const std::function<void()> &work)
     return ms;
 }
 
+// The process's peak resident memory so far, in MB.
+double peakRssMb()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 void report(const char *name, int n, double ours, double plain)
 {
-    std::printf("bench %s n=%d ours_ms=%.1f plain_ms=%.1f ratio=%.2f\n", name, n, ours, plain, ours / plain);
+    std::printf("bench %s n=%d ours_ms=%.1f plain_ms=%.1f ratio=%.2f rss_mb=%.0f\n", name, n, ours, plain, ours / plain,
+                peakRssMb());
     std::fflush(stdout);
 }
 
@@ -206,7 +216,14 @@ void runSize(int n, const QString &folder)
     measure(
         "calculate", n,
         [&](int) {
-            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412")))
+            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412"), nullptr, ModGzjs::CalcMode::ItemByItem))
+                std::exit(3);
+        },
+        [&](int) { plainTx(calcStatements); });
+    measure(
+        "calculate_fused", n,
+        [&](int) {
+            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412"), nullptr, ModGzjs::CalcMode::Fused))
                 std::exit(3);
         },
         [&](int) { plainTx(calcStatements); });
@@ -232,6 +249,45 @@ void runSize(int n, const QString &folder)
     QFile::remove(plainPath);
 }
 
+// The month list of a wage table of employees × months rows: the system's statement against the
+// same statement run plainly (SQLite groups every row).
+void runMonthList(int employees, int months, const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/months.db");
+    CreateDefaultDatabase(path);
+    Connection cn;
+    cn.openFile(path);
+    ModJgupdate::CreateWageTables(cn);
+    sqlite3 *db = cn.sqliteHandle();
+    const QByteArray fill = QStringLiteral(
+        "with recursive e(i) as (select 1 union all select i + 1 from e where i < %1), "
+        "m(k) as (select 0 union all select k + 1 from m where k < %2) "
+        "insert into rsgz (f0, f1, f2) select printf('%04d%02d', 2001 + k / 12, k % 12 + 1), printf('%06d', i), 'e' || i "
+        "from m, e").arg(employees).arg(months - 1).toUtf8();
+    check(sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr), db, "fill months");
+    const QByteArray plainSql = ModGzsc::MonthListSql().toUtf8();
+    double ours = 1e99, base = 1e99;
+    qsizetype oursCount = 0, plainCount = 0;
+    for (int r = 0; r < 5; ++r) {
+        ours = std::min(ours, timeMs([&] { oursCount = ModGzsc::MonthList(cn).size(); }));
+        base = std::min(base, timeMs([&] {
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(db, plainSql.constData(), -1, &st, nullptr);
+            plainCount = 0;
+            while (sqlite3_step(st) == SQLITE_ROW)
+                ++plainCount;
+            sqlite3_finalize(st);
+        }));
+    }
+    if (oursCount != months || plainCount != months) {
+        std::fprintf(stderr, "month lists differ: %lld %lld\n", qlonglong(oursCount), qlonglong(plainCount));
+        std::exit(5);
+    }
+    report("month_list", employees, ours, base);  // n employees, each in every one of the months
+    cn.close();
+    QFile::remove(path);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -246,5 +302,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     for (int n : sizes)
         runSize(n, dir.path());
+    if (argc <= 1)
+        runMonthList(100000, 60, dir.path());
     return 0;
 }

@@ -170,7 +170,7 @@ void FillFieldsFromRecord(const QList<QLineEdit *> &boxes, int count, const Reco
         if (field.isEmpty())
             continue;  // a box bound to no column
         const QVariant v = rs.value(field);
-        boxes.at(i)->setText(v.isNull() ? QString() : v.toString());
+        boxes.at(i)->setText(fieldValueText(v));
     }
 }
 

@@ -33,7 +33,7 @@ QString text(const Recordset *rs, int row, const char *field)
 {
     const int c = rs->fieldIndex(QString::fromLatin1(field));
     const QVariant v = c < 0 ? QVariant() : rs->valueAt(row, c);
-    return v.isNull() ? QString() : v.toString().trimmed();
+    return fieldValueText(v).trimmed();
 }
 
 } // namespace

@@ -25,8 +25,8 @@ QString FormulaItemsSql(const QString &tableCode);
 // The items in calculation order; a formula of blank text counts as no formula.
 QList<FormulaItem> ReadFormulaItems(Connection &cn, const QString &tableCode);
 
-// The names an expression reads: identifiers and bracketed names outside quoted texts, excluding
-// function names (followed by "("), in order of first appearance, each once (compared without case).
+// The columns an expression reads, in order of first appearance, each once (compared without
+// case); empty when the text is not an expression.
 QStringList NamesRead(const QString &expression);
 
 // One problem found by the check.
@@ -38,9 +38,10 @@ struct FormulaProblem {
     QString message;  // the database's message, or the order problem
 };
 
-// Tries every item's target column, formula and condition against the wage table without changing
-// data, and flags formulas or conditions that read a column computed later in dictionary order
-// (they would see its previous value).
+// Checks every item without running anything: its target column, and its formula and condition
+// parsed as one expression of their kind, with known functions and columns of the wage table; and
+// flags formulas or conditions that read a column computed later in dictionary order (they would
+// see its previous value).
 QList<FormulaProblem> CheckFormulas(Connection &cn, const QString &tableCode);
 // The text shown to the user: every problem, or that all items are fine.
 QString FormulaCheckReport(const QList<FormulaProblem> &problems);

@@ -4,6 +4,7 @@
 #include "app/sql_dialect.h"
 #include "app/sql_text.h"
 #include "platform/db/connection.h"
+#include "platform/db/jet_parser.h"
 
 #include <QRegularExpression>
 
@@ -165,6 +166,11 @@ ConditionResult BuildCondition(const QList<WageItem> &items, const QList<Conditi
 
 QString BatchUpdateSql(const QString &columnCode, const QString &newValue, const QString &condition)
 {
+    // The new value is one value and the condition one condition: neither can close the statement's
+    // brackets, add a second statement or comment the rest out.
+    jet::checkUserExpression(newValue, jet::ExpressionKind::Value);
+    if (!condition.isEmpty())
+        jet::checkUserExpression(condition, jet::ExpressionKind::Condition);
     QString sql = QStringLiteral("update rsgz set ") + columnCode + QLatin1Char('=') + newValue;
     if (!condition.isEmpty())
         sql += QStringLiteral(" where ") + condition;

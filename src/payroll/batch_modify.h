@@ -67,7 +67,8 @@ struct ConditionResult {
 ConditionResult BuildCondition(const QList<WageItem> &items, const QList<ConditionRow> &rows,
                                const QStringList &connectors);
 
-// "update rsgz set K=E where C" (no where clause when C is empty).
+// "update rsgz set K=E where C" (no where clause when C is empty). Throws DbError (syntax error)
+// when E is not one value expression or C not one condition.
 QString BatchUpdateSql(const QString &columnCode, const QString &newValue, const QString &condition);
 // Runs the statement on cn; returns the number of rows changed.
 int RunBatchModify(Connection &cn, const QString &columnCode, const QString &newValue, const QString &condition);

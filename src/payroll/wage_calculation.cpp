@@ -1,11 +1,46 @@
-// ModGzjs: builds one update statement per formula item and runs them over a month in one transaction.
+// ModGzjs: runs the month's calculation: the items' formulas as updates of the month's rows, in
+// dictionary order, in one transaction.
 #include "payroll/wage_calculation.h"
 
 #include "app/sql_text.h"
 #include "dictionary/dictionary_codes.h"
 #include "platform/db/connection.h"
+#include "platform/db/jet_parser.h"
 
 namespace ModGzjs {
+
+namespace {
+
+// The columns an item reads (its formula and its condition), lower case.
+QStringList columnsRead(const ModGzgs::FormulaItem &item)
+{
+    QStringList read;
+    auto add = [&read](const QString &text, jet::ExpressionKind kind) {
+        for (const QString &c : jet::namesIn(*jet::checkUserExpression(text, kind)).columns)
+            read << c.toLower();
+    };
+    add(item.formula, jet::ExpressionKind::Value);
+    if (item.hasCondition())
+        add(item.condition, jet::ExpressionKind::Condition);
+    return read;
+}
+
+std::optional<CalcFailure> runItems(Connection &cn, const QList<ModGzgs::FormulaItem> &items, const QString &month,
+                                    int *statements)
+{
+    for (const ModGzgs::FormulaItem &item : items) {
+        try {
+            cn.execute(CalcStatement(item, month));
+        } catch (const DbError &e) {
+            return CalcFailure{item, e};
+        }
+        if (statements)
+            ++*statements;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 QString MonthCondition(const QString &month) { return QStringLiteral("f0='") + SqlQuote(month) + QLatin1Char('\''); }
 
@@ -19,17 +54,69 @@ QString CalcStatement(const ModGzgs::FormulaItem &item, const QString &month)
            QStringLiteral(" where ") + where;
 }
 
-std::optional<CalcFailure> CalculateMonth(Connection &cn, const QString &month, int *statements)
+QList<QList<ModGzgs::FormulaItem>> FuseItems(const QList<ModGzgs::FormulaItem> &items)
+{
+    QList<QList<ModGzgs::FormulaItem>> runs;
+    QStringList setInRun;
+    for (const ModGzgs::FormulaItem &item : items) {
+        const QStringList read = columnsRead(item);
+        const QString target = item.colmCode.trimmed().toLower();
+        bool joins = !runs.isEmpty() && !setInRun.contains(target);
+        for (const QString &c : read)
+            joins = joins && !setInRun.contains(c);
+        if (!joins) {
+            runs.append(QList<ModGzgs::FormulaItem>());
+            setInRun.clear();
+        }
+        runs.last().append(item);
+        setInRun << target;
+    }
+    return runs;
+}
+
+QString FusedStatement(const QList<ModGzgs::FormulaItem> &run, const QString &month)
+{
+    QStringList sets;
+    for (const ModGzgs::FormulaItem &item : run) {
+        const QString value = item.hasCondition()
+                                  ? QStringLiteral("IIf((%1), (%2), %3)").arg(item.condition, item.formula, item.colmCode)
+                                  : item.formula;
+        sets << item.colmCode + QLatin1Char('=') + value;
+    }
+    return QStringLiteral("update rsgz set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ") +
+           MonthCondition(month);
+}
+
+std::optional<CalcFailure> CalculateMonth(Connection &cn, const QString &month, int *statements, CalcMode mode)
 {
     if (statements)
         *statements = 0;
     const QList<ModGzgs::FormulaItem> items = ModGzgs::ReadFormulaItems(cn, DictCodes::kWageTable);
-    Transaction tx(cn);
+    // Every formula and condition must be one expression of its kind before anything runs.
     for (const ModGzgs::FormulaItem &item : items) {
         try {
-            cn.execute(CalcStatement(item, month));
+            columnsRead(item);
         } catch (const DbError &e) {
-            return CalcFailure{item, e};  // the guard rolls the month back
+            return CalcFailure{item, e};
+        }
+    }
+    Transaction tx(cn);
+    if (mode == CalcMode::ItemByItem) {
+        if (auto failure = runItems(cn, items, month, statements))
+            return failure;  // the guard rolls the month back
+        tx.commit();
+        return std::nullopt;
+    }
+    for (const QList<ModGzgs::FormulaItem> &run : FuseItems(items)) {
+        try {
+            Transaction runTx(cn);
+            cn.execute(run.size() == 1 ? CalcStatement(run.first(), month) : FusedStatement(run, month));
+            runTx.commit();
+        } catch (const DbError &e) {
+            // Which item was refused: the run again, item by item, inside the same transaction.
+            if (auto failure = runItems(cn, run, month, nullptr))
+                return failure;
+            return CalcFailure{run.first(), e};
         }
         if (statements)
             ++*statements;

@@ -99,7 +99,7 @@ void TestDepartmentCodes::closingRecomputesLeafFlagsAndDropsNamelessRows()
     addDepartment(cn, "5");
     cn.execute("update bmcode set zzbj=false");
     CloseDepartmentCodes(cn);
-    QCOMPARE(cn.query("select zzbj from bmcode").rows.value(0).value(0).toInt(), 1);
+    QCOMPARE(cn.query("select zzbj from bmcode").rows.value(0).value(0).toInt(), -1);  // Yes is -1
 
     cn.execute("delete from bmcode");
     for (const char *code : {"2", "10001", "1", "10"})
@@ -111,7 +111,7 @@ void TestDepartmentCodes::closingRecomputesLeafFlagsAndDropsNamelessRows()
     QStringList flags;
     for (const QVariantList &row : cn.query("select bmcode, zzbj from bmcode order by bmcode").rows)
         flags << row.value(0).toString() + "=" + row.value(1).toString();
-    QCOMPARE(flags, QStringList({"1=0", "10=0", "10001=1", "2=1", "301=1"}));
+    QCOMPARE(flags, QStringList({"1=0", "10=0", "10001=-1", "2=-1", "301=-1"}));
 }
 
 QTEST_MAIN(TestDepartmentCodes)

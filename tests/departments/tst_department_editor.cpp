@@ -114,7 +114,7 @@ void TestDepartmentEditor::enterFlowAddsDepartmentsAndClosingUpdatesFlagsAndLog(
         QCOMPARE(cn.query(openRows).rows.value(0).value(0).toInt(), 0);
     }
     QCOMPARE(codes(cn), QStringList({"1", "11"}));
-    QCOMPARE(cn.query("select zzbj from bmcode order by bmcode").rows, QList<QVariantList>({{0}, {1}}));
+    QCOMPARE(cn.query("select zzbj from bmcode order by bmcode").rows, QList<QVariantList>({{0}, {-1}}));
     QCOMPARE(cn.query("select count(*) from czyrz where czyxm='部门编码' and last_time is not null").rows.value(0).value(0).toInt(), 1);
 }
 

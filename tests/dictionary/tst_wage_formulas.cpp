@@ -38,7 +38,7 @@ void TestWageFormulas::checkFindsEveryProblemAndChangesNothing()
     setItem(cn, QStringLiteral("T5"), QStringLiteral("t39*0.1"));                          // reads a later total
     setItem(cn, QStringLiteral("T6"), QStringLiteral("5"), QStringLiteral("t40>0"));       // condition reads later
     setItem(cn, QStringLiteral("T7"), QStringLiteral("nosuch(t1)"), {}, QStringLiteral("0"));  // not in use
-    // SQL typed as a formula is tried, but nothing it does may remain.
+    // SQL typed as a formula is refused: a formula is one expression.
     setItem(cn, QStringLiteral("T8"), QStringLiteral("1 from rsgz; delete from rsgz; select 1"));
     setItem(cn, QStringLiteral("T39"), QStringLiteral("t1+t2+t3"));
     setItem(cn, QStringLiteral("T40"), QStringLiteral("t39"));
@@ -49,7 +49,7 @@ void TestWageFormulas::checkFindsEveryProblemAndChangesNothing()
     QStringList found;
     for (const ModGzgs::FormulaProblem &p : problems)
         found << p.colmCode + QLatin1Char(':') + p.part;
-    QCOMPARE(found, (QStringList{"T3:公式", "T4:条件", "T5:公式", "T6:条件", "T41:字段"}));
+    QCOMPARE(found, (QStringList{"T3:公式", "T4:条件", "T5:公式", "T6:条件", "T8:公式", "T41:字段"}));
     QVERIFY(problems.at(0).message.contains(QStringLiteral("t99")));
     QCOMPARE(problems.at(0).text, QStringLiteral("t99+1"));
     QVERIFY(problems.at(2).message.contains(QStringLiteral("T39")));
@@ -60,7 +60,7 @@ void TestWageFormulas::checkFindsEveryProblemAndChangesNothing()
     QCOMPARE(cn.transactionDepth(), 0);
 
     const QString report = ModGzgs::FormulaCheckReport(problems);
-    QVERIFY(report.contains(QStringLiteral("5")));
+    QVERIFY(report.contains(QStringLiteral("6")));
     for (const ModGzgs::FormulaProblem &p : problems)
         QVERIFY(report.contains(p.text));
 }

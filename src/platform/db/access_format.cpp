@@ -368,19 +368,6 @@ QString numberText(double v)
     return s;
 }
 
-std::optional<double> parseNumber(const QString &text)
-{
-    QString t = text.trimmed();
-    t.remove(QLatin1Char(','));
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        return std::nullopt;
-    return v;
-}
-
 QDateTime dateFromSerial(double serial)
 {
     const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));

@@ -10,9 +10,6 @@ namespace accessfmt {
 // A number as the old engine wrote it as text: integers plainly, others with up to 15 significant digits.
 QString numberText(double v);
 
-// Reads a text as a number the way Access converts it ("12", " 3.5 ", "1,234.5", "1e3"); nullopt when it is not one.
-std::optional<double> parseNumber(const QString &text);
-
 // Reads a stored date ("yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd", ISO with T, or an Access literal's text);
 // invalid when it is not a date.
 QDateTime parseDate(const QString &text);

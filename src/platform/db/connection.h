@@ -19,6 +19,7 @@ struct ColumnInfo {
     bool autoIncrement = false;  // an auto-numbered key
     bool notNull = false;
     QString defaultSql;          // the default clause's expression, empty when none
+    bool leadsIndex = false;     // the first column of an index in its plain (binary) order
 };
 
 // The rows of one query, fetched whole (client-side, as the system's recordsets were).

@@ -1,6 +1,8 @@
 // DbError construction and the SQLite → ADO error numbering.
 #include "platform/db/db_error.h"
 
+#include "platform/db/access_values.h"
+
 #include <sqlite3.h>
 
 DbError::DbError(int number_, QString description_, QString sql_, QString nativeText_)
@@ -50,6 +52,15 @@ int dbErrorNumberForSqlite(int resultCode, const QString &message)
         return DbError::ConstraintRefused;
     if (primary == SQLITE_MISMATCH)
         return DbError::TypeMismatch;
+    // The expression language's own faults, raised by its functions and operators.
+    if (message == QString::fromUtf8(accval::kOverflowText))
+        return DbError::Overflow;
+    if (message == QString::fromUtf8(accval::kDivisionByZeroText))
+        return DbError::DivisionByZero;
+    if (message == QString::fromUtf8(accval::kInvalidCallText))
+        return DbError::InvalidCall;
+    if (message == QString::fromUtf8(accval::kTypeMismatchText))
+        return DbError::TypeMismatch;
     if (primary != SQLITE_ERROR)
         return DbError::ProviderFailure;  // cannot open, not a database, busy, locked, read-only, I/O ...
     const QString m = message.toLower();
@@ -62,8 +73,7 @@ int dbErrorNumberForSqlite(int resultCode, const QString &message)
     if (containsAny(m, {"syntax error", "already exists", "duplicate column", "ambiguous column"})
         || startsWithAny(m, {"incomplete input", "unrecognized token", "no such function", "wrong number of arguments",
                              "misuse of", "no such collation", "cannot add a", "near \""})
-        || (m.contains(QLatin1String(" columns but ")) && m.contains(QLatin1String("values were supplied")))
-        || message.startsWith(QStringLiteral("无效的过程调用")))
+        || (m.contains(QLatin1String(" columns but ")) && m.contains(QLatin1String("values were supplied"))))
         return DbError::SyntaxError;
     return DbError::ProviderFailure;
 }
@@ -96,6 +106,12 @@ QString dbErrorDescriptionForSqlite(int number, const QString &message)
         return QStringLiteral("数据违反了表的约束：%1").arg(message);
     case DbError::TypeMismatch:
         return QStringLiteral("表达式中类型不匹配。");
+    case DbError::Overflow:
+        return QStringLiteral("溢出：数值超出了它的类型或字段所能容纳的范围。");
+    case DbError::DivisionByZero:
+        return QStringLiteral("除数为零。");
+    case DbError::InvalidCall:
+        return QStringLiteral("无效的过程调用或参数。");
     default:
         return message;
     }

@@ -14,6 +14,9 @@ struct DbError : public std::exception {
     static constexpr int LoginRefused = -2147217843;       // login refused
     static constexpr int ProviderFailure = -2147467259;    // cannot open, any other provider failure
     static constexpr int TypeMismatch = -2147217913;       // a value of the wrong type in an expression
+    static constexpr int Overflow = -2147217833;           // a number beyond its type's or column's range
+    static constexpr int DivisionByZero = -2147352558;     // /, \ or Mod by zero
+    static constexpr int InvalidCall = -2147024809;        // a function argument outside what it accepts
     static constexpr int NoCurrentRecord = 3021;           // BOF or EOF
 
     DbError() = default;

@@ -32,10 +32,6 @@ bool equalsWord(const QChar *s, int n, const char *lit);
 // The name a Word, Quoted or Bracketed token stands for (quotes and brackets removed).
 QString identifierName(const QString &tokenText, Kind kind);
 
-// False when the text holds nothing the Access translation rewrites (no #date#, &, left( or right(,
-// select … into, create or alter); a cheap look that builds nothing.
-bool needsTranslation(const QString &sql);
-
 // A name written so SQLite reads it as a name whatever it holds.
 QString quoteIdentifier(const QString &name);
 

@@ -1,8 +1,12 @@
-// Access SQL → SQLite statements: select … into, #date# literals, & concatenation, Left/Right,
-// Access column types and char(n) length checks. Works on tokens, so literals and names stay intact.
+// Access SQL → SQLite statements. Select, insert, update and delete are parsed and written again
+// by the SQLite emitter; create and alter are rewritten on tokens (Access column types, char(n)
+// length checks, #date# literals), so literals and names stay intact.
 #include "platform/db/sql_translation.h"
 
+#include "platform/db/db_error.h"
+#include "platform/db/jet_parser.h"
 #include "platform/db/sql_tokenizer.h"
+#include "platform/db/sqlite_emitter.h"
 
 
 using sqltok::Kind;
@@ -267,260 +271,78 @@ QString translateAlter(const Toks &toks, const QList<int> &sig)
     return join(toks, 0, sig[k]) + translateColumnDef(toks.mid(sig[k]));
 }
 
-// ---- select … into ------------------------------------------------------------------------
-
-bool endsSourceClause(const Tok &t)
-{
-    return isWord(t, "where") || isWord(t, "order") || isWord(t, "group") || isWord(t, "having")
-        || isWord(t, "limit");
-}
-
-QStringList translateSelectInto(const Toks &toks, const QList<int> &sig, const SchemaLookup &schema)
-{
-    const QString unchanged = join(toks, 0, int(toks.size()));
-    int into = -1, from = -1, depth = 0;
-    for (int k = 0; k < sig.size(); ++k) {
-        const Tok &t = toks.at(sig[k]);
-        if (isPunct(t, '('))
-            ++depth;
-        else if (isPunct(t, ')'))
-            --depth;
-        else if (depth == 0 && into < 0 && isWord(t, "into"))
-            into = k;
-        else if (depth == 0 && into >= 0 && isWord(t, "from")) {
-            from = k;
-            break;
-        }
-    }
-    if (into < 0)
-        return {unchanged};
-    const int targetEnd = from < 0 ? int(sig.size()) : from;
-    if (targetEnd != into + 2 || !isName(toks.at(sig[into + 1])))
-        return {unchanged};  // "into T in 'other file'" and the like: left to SQLite to refuse
-    const QString target = nameOf(toks.at(sig[into + 1]));
-    const QString quotedTarget = sqltok::quoteIdentifier(target);
-    const QString items = join(toks, sig[0] + 1, sig[into]).trimmed();
-    const QString rest = from < 0 ? QString() : join(toks, sig[from], int(toks.size())).trimmed();
-
-    // A single source table (with an optional alias) gets its column definitions copied.
-    QString source, alias;
-    bool single = false;
-    if (from >= 0 && from + 1 < sig.size() && isName(toks.at(sig[from + 1]))) {
-        source = nameOf(toks.at(sig[from + 1]));
-        int k = from + 2;
-        if (k < sig.size() && isWord(toks.at(sig[k]), "as"))
-            ++k;
-        if (k < sig.size() && toks.at(sig[k]).kind == Kind::Word && !endsSourceClause(toks.at(sig[k]))) {
-            alias = toks.at(sig[k]).text;
-            ++k;
-        }
-        single = k >= sig.size() || endsSourceClause(toks.at(sig[k]));
-    }
-    const QList<ColumnInfo> sourceColumns = single && schema ? schema(source) : QList<ColumnInfo>();
-    const QString createAs = QStringLiteral("create table %1 as select %2 %3").arg(quotedTarget, items, rest).trimmed();
-    if (sourceColumns.isEmpty())
-        return {createAs};  // a join, a sub-query or a missing table: SQLite's own copy (or its error)
-
-    struct Def {
-        QString name;
-        QString type;
-        bool autoIncrement = false;
-    };
-    QList<Def> defs;
-    const auto findColumn = [&](const QString &name) -> const ColumnInfo * {
-        for (const ColumnInfo &c : sourceColumns)
-            if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-                return &c;
-        return nullptr;
-    };
-    const auto isQualifier = [&](const Tok &t) {
-        const QString q = nameOf(t);
-        return q.compare(source, Qt::CaseInsensitive) == 0 || (!alias.isEmpty() && q.compare(alias, Qt::CaseInsensitive) == 0);
-    };
-    int itemStart = sig[0] + 1;
-    {
-        const QList<int> head = significant(toks, itemStart, sig[into]);
-        if (!head.isEmpty() && (isWord(toks.at(head[0]), "distinct") || isWord(toks.at(head[0]), "all")))
-            itemStart = head[0] + 1;
-    }
-    int expressionNumber = 1000;
-    for (const auto &[a, b] : splitAtCommas(toks, itemStart, sig[into])) {
-        const QList<int> s = significant(toks, a, b);
-        if (s.isEmpty())
-            return {unchanged};
-        // "*" and "S.*": every column of the source
-        if ((s.size() == 1 && isPunct(toks.at(s[0]), '*'))
-            || (s.size() == 3 && isQualifier(toks.at(s[0])) && isPunct(toks.at(s[1]), '.') && isPunct(toks.at(s[2]), '*'))) {
-            for (const ColumnInfo &c : sourceColumns)
-                defs.append({c.name, c.declaredType, c.autoIncrement});
-            continue;
-        }
-        // [S.]column [[as] alias]
-        int k = 0;
-        if (s.size() >= 3 && isName(toks.at(s[0])) && isPunct(toks.at(s[1]), '.') && isQualifier(toks.at(s[0])))
-            k = 2;
-        QString itemAlias;
-        int end = int(s.size());
-        if (end - k >= 3 && isWord(toks.at(s[end - 2]), "as") && isName(toks.at(s[end - 1])))
-            itemAlias = nameOf(toks.at(s[end - 1])), end -= 2;
-        else if (end - k == 2 && isName(toks.at(s[k])) && isName(toks.at(s[end - 1])))
-            itemAlias = nameOf(toks.at(s[end - 1])), end -= 1;
-        const ColumnInfo *c = (end - k == 1 && isName(toks.at(s[k]))) ? findColumn(nameOf(toks.at(s[k]))) : nullptr;
-        if (c)
-            defs.append({itemAlias.isEmpty() ? c->name : itemAlias, c->declaredType, c->autoIncrement});
-        else if (end - k == 1 && isName(toks.at(s[k])))
-            defs.append({itemAlias.isEmpty() ? nameOf(toks.at(s[k])) : itemAlias, QString(), false});  // SQLite names the fault
-        else
-            defs.append({itemAlias.isEmpty() ? QStringLiteral("Expr%1").arg(expressionNumber++) : itemAlias, QString(), false});
-    }
-
-    QStringList columnDefs, names;
-    bool keyUsed = false;
-    for (const Def &d : defs) {
-        QString def = sqltok::quoteIdentifier(d.name);
-        if (d.autoIncrement && !keyUsed) {
-            def += QStringLiteral(" integer primary key autoincrement");
-            keyUsed = true;
-        } else if (!d.type.isEmpty()) {
-            def += QLatin1Char(' ') + d.type;
-        }
-        columnDefs << def;
-        names << sqltok::quoteIdentifier(d.name);
-    }
-    const Toks create = tokenize(QStringLiteral("create table %1 (%2)").arg(quotedTarget, columnDefs.join(QStringLiteral(", "))));
-    return {translateCreate(create, significant(create)),
-            QStringLiteral("insert into %1 (%2) select %3 %4").arg(quotedTarget, names.join(QLatin1Char(',')), items, rest).trimmed()};
-}
-
-// ---- & concatenation ---------------------------------------------------------------------
-
-// Where an operand of & ends: & binds looser than arithmetic and tighter than comparisons.
-bool endsOperand(const Tok &t)
-{
-    if (t.kind == Kind::Punct && t.text.size() == 1)
-        return QStringLiteral(",;=<>!").contains(t.text.at(0));
-    static const char *const words[] = {"and", "or", "not", "like", "is", "between", "in", "select", "from",
-                                        "where", "set", "order", "group", "having", "when", "then", "else", "end",
-                                        "as", "values", "on", "join", "union", "case", "distinct", "by", "escape"};
-    for (const char *w : words)
-        if (isWord(t, w))
-            return true;
-    return false;
-}
-
-// Access's a & b joins texts and reads Null as empty; SQLite's & is a bitwise and, and its ||
-// binds tighter than + and gives Null for Null. Each chain becomes (ifnull(a,'')||ifnull(b,'')).
-void rewriteConcatenation(Toks &toks)
-{
-    for (int i = 0; i < toks.size(); ++i) {
-        if (!isPunct(toks.at(i), '&'))
-            continue;
-        int start = i, depth = 0;
-        for (int j = i - 1; j >= 0; --j) {
-            const Tok &t = toks.at(j);
-            if (isPunct(t, ')'))
-                ++depth;
-            else if (isPunct(t, '(') && depth-- == 0)
-                break;
-            else if (depth == 0 && endsOperand(t))
-                break;
-            start = j;
-        }
-        QList<int> amps{i};
-        int end = i + 1;
-        depth = 0;
-        for (int j = i + 1; j < toks.size(); ++j) {
-            const Tok &t = toks.at(j);
-            if (isPunct(t, '('))
-                ++depth;
-            else if (isPunct(t, ')') && depth-- == 0)
-                break;
-            else if (depth == 0 && endsOperand(t))
-                break;
-            if (depth == 0 && isPunct(t, '&'))
-                amps.append(j);
-            end = j + 1;
-        }
-        QStringList operands;
-        int from = start;
-        amps.append(end);
-        for (int a : amps) {
-            Toks operand = toks.mid(from, a - from);
-            rewriteConcatenation(operand);
-            operands << QStringLiteral("ifnull(%1,'')").arg(join(operand, 0, int(operand.size())).trimmed());
-            from = a + 1;
-        }
-        // the blanks around the chain stay where they were
-        while (start < i && toks.at(start).kind == Kind::Space)
-            ++start;
-        while (end > amps.at(amps.size() - 2) + 1 && toks.at(end - 1).kind == Kind::Space)
-            --end;
-        const bool enclosed = start > 0 && isPunct(toks.at(start - 1), '(') && end < toks.size() && isPunct(toks.at(end), ')');
-        const QString chain = operands.join(QStringLiteral("||"));
-        toks.remove(start, end - start);
-        toks.insert(start, {Kind::Word, enclosed ? chain : QLatin1Char('(') + chain + QLatin1Char(')')});
-        i = start;
-    }
-}
-
 // ---- one statement ------------------------------------------------------------------------
 
-QStringList translateStatement(Toks toks, const SchemaLookup &schema)
+// Statements other than select, insert, update and delete: date literals and the column
+// definitions of create table and alter table are what SQLite needs rewritten.
+QString translateDefinition(Toks toks)
 {
-    // Token rewrites first: they hold anywhere in a statement.
-    for (int i = 0; i < toks.size(); ++i) {
-        Tok &t = toks[i];
+    for (Tok &t : toks) {
         if (t.kind == Kind::Date) {
             const QString iso = accessDateLiteralText(t.text.mid(1, t.text.size() - 2));
             if (!iso.isEmpty())
                 t = {Kind::String, QLatin1Char('\'') + iso + QLatin1Char('\'')};
-        } else if (isWord(t, "left") || isWord(t, "right")) {
-            // LEFT and RIGHT are join words to SQLite; as functions they are called by a quoted name.
-            int j = i + 1;
-            while (j < toks.size() && toks.at(j).kind == Kind::Space)
-                ++j;
-            if (j < toks.size() && isPunct(toks.at(j), '('))
-                t = {Kind::Quoted, sqltok::quoteIdentifier(t.text.toLower())};
         }
     }
-    rewriteConcatenation(toks);
     const QList<int> sig = significant(toks);
     if (sig.isEmpty())
         return {};
     const Tok &first = toks.at(sig[0]);
-    if (isWord(first, "select"))
-        return translateSelectInto(toks, sig, schema);
     if (isWord(first, "create"))
-        return {translateCreate(toks, sig)};
+        return translateCreate(toks, sig);
     if (isWord(first, "alter"))
-        return {translateAlter(toks, sig)};
-    return {join(toks, 0, int(toks.size()))};
+        return translateAlter(toks, sig);
+    return join(toks, 0, int(toks.size()));
+}
+
+[[noreturn]] void refuse(const QString &sql, const QString &what)
+{
+    throw DbError(DbError::SyntaxError, QStringLiteral("语法错误：%1。").arg(what), sql);
+}
+
+// One execute runs one statement: no second statement after a ';', no comment, no NUL character.
+// A trigger's body holds ';' of its own and ends at its "end".
+void checkOneStatement(const QString &sql, const Toks &toks)
+{
+    if (sql.contains(QChar(0)))
+        refuse(sql, QStringLiteral("语句中含有 NUL 字符"));
+    bool trigger = false, ended = false;
+    int words = 0;
+    for (const Tok &t : toks) {
+        if (t.kind == Kind::Space) {
+            if (t.text.startsWith(QLatin1String("--")) || t.text.startsWith(QLatin1String("/*")))
+                refuse(sql, QStringLiteral("不能使用注释"));
+            continue;
+        }
+        if (ended)
+            refuse(sql, QStringLiteral("一次只能执行一条语句"));
+        if (t.kind == Kind::Word && ++words == 2 && isWord(t, "trigger"))
+            trigger = true;
+        else if (trigger && isWord(t, "end"))
+            trigger = false;
+        if (isPunct(t, ';') && !trigger)
+            ended = true;
+    }
 }
 
 } // namespace
 
 QStringList translateAccessSql(const QString &sql, const SchemaLookup &schema)
 {
-    if (!sqltok::needsTranslation(sql))
-        return {sql};
-    const Toks toks = tokenize(sql);
-    QStringList out;
-    Toks statement;
-    bool trigger = false;  // a trigger body holds ';' of its own: it ends at "end"
-    for (const Tok &t : toks) {
-        if (isPunct(t, ';') && !trigger) {
-            out += translateStatement(statement, schema);
-            statement.clear();
-            continue;
-        }
-        if (isWord(t, "trigger") && !significant(statement).isEmpty() && isWord(statement.at(significant(statement).first()), "create"))
-            trigger = true;
-        else if (trigger && isWord(t, "end"))
-            trigger = false;
-        statement.append(t);
+    if (jet::isDataStatement(sql)) {
+        const jet::Statement st = jet::parseStatement(sql);
+        return jet::SqliteEmitter(schema).statement(st);
     }
-    out += translateStatement(statement, schema);
-    return out.isEmpty() ? QStringList{sql} : out;
+    Toks toks = tokenize(sql);
+    checkOneStatement(sql, toks);
+    // the closing ';' and anything after it are blanks
+    for (int i = 0; i < toks.size(); ++i)
+        if (isPunct(toks.at(i), ';') && significant(toks, i + 1).isEmpty()) {
+            toks.resize(i);
+            break;
+        }
+    const QString out = translateDefinition(toks);
+    return out.trimmed().isEmpty() ? QStringList{} : QStringList{out};
 }
 
 QString accessTypeName(const QString &declared)

@@ -98,6 +98,8 @@ SqliteProvider::SqliteProvider(const QString &path, bool create)
                       e.nativeText);
     }
     registerAccessFunctions(m_db);
+    // A double-quoted name that names no column must not silently become a text.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
 }
 
 SqliteProvider::~SqliteProvider() { close(); }
@@ -127,7 +129,20 @@ int SqliteProvider::run(const QString &sqlText, const QVariantList &params, Resu
 {
     if (!m_db)
         throw DbError(DbError::ProviderFailure, QStringLiteral("数据库连接已关闭。"), sqlText);
-    const QStringList statements = translateAccessSql(sqlText, [this](const QString &t) { return columns(t); });
+    const int version = schemaVersion();
+    if (version != m_cachedSchemaVersion) {
+        m_columnCache.clear();
+        m_cachedSchemaVersion = version;
+    }
+    const QStringList statements = translateAccessSql(sqlText, [this](const QString &t) {
+        const QString key = t.toLower();
+        auto it = m_columnCache.find(key);
+        if (it == m_columnCache.end())
+            it = m_columnCache.insert(key, columns(t));
+        return *it;
+    });
+    if (statements.isEmpty())
+        return 0;
     if (statements.size() == 1)
         return runTranslated(statements.first(), sqlText, params, out);
     // One statement of the system's SQL became several: they succeed or fail together.
@@ -147,44 +162,52 @@ int SqliteProvider::run(const QString &sqlText, const QVariantList &params, Resu
 int SqliteProvider::runTranslated(const QString &statement, const QString &sqlText, const QVariantList &params,
                                   ResultSet *out)
 {
-    int changed = 0;
     const QByteArray utf8 = statement.toUtf8();
-    const char *tail = utf8.constData();
-    const char *end = tail + utf8.size();
-    while (tail && tail < end) {
-        sqlite3_stmt *st = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &tail);
-        if (rc != SQLITE_OK)
-            fail(rc, sqlText);
-        if (!st)
-            continue;  // blanks or a comment only
-        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(st, sqlite3_finalize);
-        const int wanted = sqlite3_bind_parameter_count(st);
-        for (int i = 0; i < wanted && i < params.size(); ++i)
-            bindValue(st, i + 1, params.at(i));
-        const int ncol = sqlite3_column_count(st);
-        const bool collect = out && ncol > 0;
-        if (collect) {
-            out->columns.clear();
-            out->rows.clear();
-            for (int i = 0; i < ncol; ++i)
-                out->columns << QString::fromUtf8(sqlite3_column_name(st, i));
-        }
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            if (!collect)
-                continue;
-            QVariantList row;
-            row.reserve(ncol);
-            for (int i = 0; i < ncol; ++i)
-                row.append(columnValue(st, i));
-            out->rows.append(std::move(row));
-        }
-        if (rc != SQLITE_DONE)
-            fail(rc, sqlText);
-        if (ncol == 0)
-            changed += sqlite3_changes(m_db);
+    const char *tail = nullptr;
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail);
+    if (rc != SQLITE_OK)
+        fail(rc, sqlText);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(st, sqlite3_finalize);
+    // One prepared statement per execute: anything after it but blanks is refused unrun.
+    for (const char *p = tail; p && p < utf8.constData() + utf8.size(); ++p)
+        if (!(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ';'))
+            throw DbError(DbError::SyntaxError, QStringLiteral("语法错误：一次只能执行一条语句。"), sqlText);
+    if (!st)
+        return 0;  // blanks only
+    const int wanted = sqlite3_bind_parameter_count(st);
+    for (int i = 0; i < wanted && i < params.size(); ++i)
+        bindValue(st, i + 1, params.at(i));
+    const int ncol = sqlite3_column_count(st);
+    const bool collect = out && ncol > 0;
+    if (collect) {
+        out->columns.clear();
+        out->rows.clear();
+        for (int i = 0; i < ncol; ++i)
+            out->columns << QString::fromUtf8(sqlite3_column_name(st, i));
     }
-    return changed;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (!collect)
+            continue;
+        QVariantList row;
+        row.reserve(ncol);
+        for (int i = 0; i < ncol; ++i)
+            row.append(columnValue(st, i));
+        out->rows.append(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sqlText);
+    return ncol == 0 ? sqlite3_changes(m_db) : 0;
+}
+
+int SqliteProvider::schemaVersion()
+{
+    sqlite3_stmt *st = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(m_db, "pragma schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return version;
 }
 
 int SqliteProvider::execute(const QString &sql, const QVariantList &params) { return run(sql, params, nullptr); }
@@ -221,6 +244,19 @@ QList<ColumnInfo> SqliteProvider::columns(const QString &table)
             c.defaultSql = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 4)));
         pkCount += c.primaryKey ? 1 : 0;
         result.append(c);
+    }
+    sqlite3_finalize(st);
+    // Columns that lead an index can be read in order, one distinct value at a time.
+    const QByteArray indexSql = "select ii.name from pragma_index_list(?1) as il, pragma_index_xinfo(il.name) as ii "
+                                "where il.partial = 0 and ii.seqno = 0 and ii.key = 1 and ii.coll = 'BINARY'";
+    if (sqlite3_prepare_v2(m_db, indexSql.constData(), -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString lead = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            for (ColumnInfo &c : result)
+                if (c.name.compare(lead, Qt::CaseInsensitive) == 0)
+                    c.leadsIndex = true;
+        }
     }
     sqlite3_finalize(st);
     // A lone INTEGER PRIMARY KEY is SQLite's auto-numbered key.

@@ -3,6 +3,7 @@
 
 #include "platform/db/connection.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 
 class SqliteProvider : public Provider {
@@ -29,7 +30,11 @@ private:
     int runTranslated(const QString &statement, const QString &sqlText, const QVariantList &params, ResultSet *out);
     void runPlain(const QString &sql);
     [[noreturn]] void fail(int rc, const QString &sql);
+    int schemaVersion();
 
     QString m_connectionName;
     sqlite3 *m_db = nullptr;
+    // Column lists read for the translation, kept while the schema is unchanged.
+    QHash<QString, QList<ColumnInfo>> m_columnCache;
+    int m_cachedSchemaVersion = -1;
 };

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include "platform/db/access_format.h"
+
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,7 +19,7 @@ QString fieldValueText(const QVariant &value)
     if (!value.isValid() || value.isNull())
         return {};
     if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-        return QString::number(value.toDouble(), 'g', 15);
+        return accessfmt::numberText(value.toDouble());
     return value.toString();
 }
 
