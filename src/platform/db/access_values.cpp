@@ -181,6 +181,15 @@ double roundHalfEven(double v, int dec)
 {
     if (!std::isfinite(v) || dec > 15)
         return v;
+    const double scale0 = dec >= 0 && dec <= 15 ? std::pow(10.0, dec) : 1.0;
+    const double y = v * scale0;
+    if (std::fabs(y) < 4.0e15) {
+        // Away from a tie the nearest whole number is plain to see; only a value within the noise
+        // of its 15 significant digits of a half needs its decimal digits looked at.
+        const double fraction = y - std::floor(y);
+        if (std::fabs(fraction - 0.5) > std::fabs(y) * 1e-14 + 1e-300)
+            return (fraction < 0.5 ? std::floor(y) : std::floor(y) + 1) / scale0 + 0.0;
+    }
     // the 15 significant digits of v, then half to even on the decimal digits
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", v);
