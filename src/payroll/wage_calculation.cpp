@@ -56,21 +56,31 @@ QString CalcStatement(const ModGzgs::FormulaItem &item, const QString &month)
 
 QList<QList<ModGzgs::FormulaItem>> FuseItems(const QList<ModGzgs::FormulaItem> &items)
 {
-    QList<QList<ModGzgs::FormulaItem>> runs;
-    QStringList setInRun;
+    // Each item's level is the first update that can compute it with the values it would see one
+    // after another: after every earlier item that sets a column it reads or sets its own column,
+    // and not before an earlier item that reads its column (an update reads the values it had).
+    QList<int> level;
+    QList<QStringList> reads;
+    QStringList targets;
+    int levels = 0;
     for (const ModGzgs::FormulaItem &item : items) {
         const QStringList read = columnsRead(item);
         const QString target = item.colmCode.trimmed().toLower();
-        bool joins = !runs.isEmpty() && !setInRun.contains(target);
-        for (const QString &c : read)
-            joins = joins && !setInRun.contains(c);
-        if (!joins) {
-            runs.append(QList<ModGzgs::FormulaItem>());
-            setInRun.clear();
+        int l = 0;
+        for (int j = 0; j < targets.size(); ++j) {
+            if (read.contains(targets.at(j)) || targets.at(j) == target)
+                l = std::max(l, level.at(j) + 1);
+            else if (reads.at(j).contains(target))
+                l = std::max(l, level.at(j));
         }
-        runs.last().append(item);
-        setInRun << target;
+        level << l;
+        reads << read;
+        targets << target;
+        levels = std::max(levels, l + 1);
     }
+    QList<QList<ModGzgs::FormulaItem>> runs(levels);
+    for (int i = 0; i < items.size(); ++i)
+        runs[level.at(i)].append(items.at(i));
     return runs;
 }
 

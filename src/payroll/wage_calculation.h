@@ -16,10 +16,10 @@ QString MonthCondition(const QString &month);
 // "update rsgz set <column>=<formula> where f0='<month>'[ and (<condition>)]"
 QString CalcStatement(const ModGzgs::FormulaItem &item, const QString &month);
 
-// The items in runs that one update can compute together: an item joins the run before it when it
-// reads no column the run sets and sets no column the run sets, so every item still sees exactly
-// the values it would see computed one after another. Throws DbError when a formula or condition
-// is not one expression of its kind (nothing has run then).
+// The items in runs, each computed by one update, in order: an item runs after every earlier item
+// that sets a column it reads or sets its own column, and no earlier than an earlier item that reads
+// its column, so every item sees exactly the values it would see computed one after another.
+// Throws DbError when a formula or condition is not one expression of its kind (nothing has run).
 QList<QList<ModGzgs::FormulaItem>> FuseItems(const QList<ModGzgs::FormulaItem> &items);
 // "update rsgz set <c1>=<f1>, <c2>=IIf((<condition>), (<f2>), <c2>) where f0='<month>'"
 QString FusedStatement(const QList<ModGzgs::FormulaItem> &run, const QString &month);

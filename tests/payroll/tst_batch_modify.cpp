@@ -74,6 +74,7 @@ private slots:
     void valueChecks();
     void windowModifies();
     void windowRefusals();
+    void hostileValuesRunNothing();
 };
 
 void TestBatchModify::conditionTexts()
@@ -220,6 +221,50 @@ void TestBatchModify::windowRefusals()
     w.CmdFind_Click();
     QCOMPARE(env.messages.records.size(), 2);
     QVERIFY(env.messages.records[1].text.endsWith(QString::number(DbError::ObjectNotFound)));
+}
+
+// A new value or a condition value that would end the statement, add a second one or comment out
+// the rest is refused before anything runs, and reported; no table changes.
+void TestBatchModify::hostileValuesRunNothing()
+{
+    TestEnv env;
+    Connection &cn = openWages(env, {{"200504", {"张三"}}, {"200505", {"李四"}}});
+    cn.execute(QStringLiteral("update rs_codedict set colm_type = 'MON' where colm_code = 'T3'"));
+    auto everything = [&cn] {
+        QString out;
+        for (const char *sql : {"select * from rsgz order by id", "select * from czy order by 1, 2, 3", "select count(*) from czyzd"})
+            for (const QVariantList &row : cn.query(QString::fromLatin1(sql)).rows)
+                for (const QVariant &v : row)
+                    out += v.toString() + QLatin1Char('|');
+        return out;
+    };
+    const QString before = everything();
+    FrmGZPlxg w;
+    child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
+    auto *newValue = child<QLineEdit>(w, QStringLiteral("txtZd"));
+    const QString nul = QStringLiteral("1") + QChar(0) + QStringLiteral("; delete from rsgz");
+    const QStringList values = {"99; insert into czy ([name], czy_id, nr) values ('clerk', 1, '操作员设置')",
+                                "1 -- 备注", "1 /* x */", "1) where (1=1", "t1 where 1=1", nul, "(1", "1,t3=2"};
+    for (const QString &value : values) {
+        env.messages.records.clear();
+        valueBox(w, 0)->setText(QStringLiteral("200504"));
+        newValue->setText(value);
+        w.CmdFind_Click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records[0].flags, 16);
+        QVERIFY2(env.messages.records[0].text.contains(QString::number(DbError::SyntaxError)), qPrintable(value));
+        QCOMPARE(everything(), before);
+    }
+    // a value of an item spliced as typed cannot bring a second statement either
+    env.messages.records.clear();
+    newValue->setText(QStringLiteral("5"));
+    valueBox(w, 0)->setText(QStringLiteral("200504"));
+    QCOMPARE(child<DataCombo>(w, QStringLiteral("DataCombo1_5"))->text(), QStringLiteral("销售提成"));
+    valueBox(w, 5)->setText(QStringLiteral("1; delete from rsgz"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.records.size(), 1);
+    QVERIFY(env.messages.records[0].text.contains(QString::number(DbError::SyntaxError)));
+    QCOMPARE(everything(), before);
 }
 
 QTEST_MAIN(TestBatchModify)

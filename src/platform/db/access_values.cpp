@@ -181,7 +181,8 @@ double roundHalfEven(double v, int dec)
 {
     if (!std::isfinite(v) || dec > 15)
         return v;
-    const double scale0 = dec >= 0 && dec <= 15 ? std::pow(10.0, dec) : 1.0;
+    static const double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double scale0 = dec >= 0 && dec <= 15 ? powers[dec] : 1.0;
     const double y = v * scale0;
     if (std::fabs(y) < 4.0e15) {
         // Away from a tie the nearest whole number is plain to see; only a value within the noise
@@ -194,7 +195,7 @@ double roundHalfEven(double v, int dec)
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", v);
     const double at15 = std::strtod(buf, nullptr);
-    const double scale = std::pow(10.0, dec);
+    const double scale = scale0;
     const double scaled = at15 * scale;
     if (std::fabs(scaled) >= 4.5e15)
         return at15;  // no digits left to round away

@@ -585,7 +585,7 @@ struct SqliteEmitter::Impl {
         for (size_t i = 0; i < s.items.size(); ++i) {
             const SelectItem &item = s.items[i];
             QString v = value(*item.expr);
-            if (int(i) < guards.size() && guards.at(int(i)))
+            if (int(i) < guards.size() && guards.at(int(i)) && !sameGuardColumn(*item.expr, guards.at(int(i))))
                 v = QLatin1String(guards.at(int(i))) + QLatin1Char('(') + v + QLatin1Char(')');
             if (!item.alias.isEmpty())
                 v += QStringLiteral(" AS ") + ident(item.alias);
@@ -621,6 +621,16 @@ struct SqliteEmitter::Impl {
         return sql;
     }
 
+    // A column whose values were stored through the same check: they go back in unchanged.
+    bool sameGuardColumn(const Node &n, const char *guard) const
+    {
+        if (n.kind != NodeKind::Column)
+            return false;
+        const ColumnInfo *c = findColumn(n);
+        const char *own = c ? storeGuard(c->declaredType) : nullptr;
+        return own && qstrcmp(own, guard) == 0;
+    }
+
     // A value going into a column: checked and converted as the column's type requires.
     QString stored(const QList<ColumnInfo> &columns, const QString &column, const Node &valueNode)
     {
@@ -630,7 +640,7 @@ struct SqliteEmitter::Impl {
             if (c.name.compare(column, Qt::CaseInsensitive) != 0)
                 continue;
             const char *guard = storeGuard(c.declaredType);
-            if (!guard || e.type == ValueType::Null)
+            if (!guard || e.type == ValueType::Null || sameGuardColumn(valueNode, guard))
                 return v;
             const ValueType target = columnValueType(c.declaredType);
             if ((target == ValueType::Text && e.type == ValueType::Text) || (target == ValueType::Date && e.type == ValueType::Date))
