@@ -36,6 +36,7 @@ private slots:
     void storedValues();
     void refusalsRunNothing();
     void randomTextNeverRunsTwoStatements();
+    void distinctValuesThroughAnIndex();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -263,6 +264,31 @@ void TestExpressions::randomTextNeverRunsTwoStatements()
     }
     QVERIFY(values > 0);
     QCOMPARE(m_cn->query(QStringLiteral("select count(*), max(t1) from w")).rows.value(0), (QVariantList{qlonglong(1), 3500.0}));
+}
+
+// A month list over an indexed column reads the distinct values through the index and gives the
+// rows grouping gives: sorted, each once, a Null group first.
+void TestExpressions::distinctValuesThroughAnIndex()
+{
+    const QString list = QStringLiteral("select  f0 as ye from w group by f0 order by f0");
+    const QString grouped = QStringLiteral("select f0 as ye, count(*) from w group by f0 order by f0");
+    for (const char *month : {"200503", "200412", "200503", "200601", "2005-1"})
+        m_cn->execute(QStringLiteral("insert into w (f0) values (?)"), {QString::fromLatin1(month)});
+    auto first = [](const ResultSet &rs) {
+        QVariantList out;
+        for (const QVariantList &row : rs.rows)
+            out << row.value(0);
+        return out;
+    };
+    const QVariantList expected = first(m_cn->query(grouped));  // grouping every row (count stops the index read)
+    QCOMPARE(first(m_cn->query(list)), expected);                // no index yet
+    m_cn->execute(QStringLiteral("create index w_f0 on w (f0, f1)"));
+    QCOMPARE(first(m_cn->query(list)), expected);
+    m_cn->execute(QStringLiteral("insert into w (f1) values ('no month')"));
+    const ResultSet withNull = m_cn->query(list);
+    QCOMPARE(withNull.columns, QStringList{QStringLiteral("ye")});
+    QCOMPARE(first(withNull), QVariantList{QVariant()} + expected);
+    QCOMPARE(first(withNull), first(m_cn->query(grouped)));
 }
 
 QTEST_MAIN(TestExpressions)
