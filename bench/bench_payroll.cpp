@@ -259,11 +259,11 @@ void runMonthList(int employees, int months, const QString &folder)
     cn.openFile(path);
     ModJgupdate::CreateWageTables(cn);
     sqlite3 *db = cn.sqliteHandle();
-    const QByteArray fill = QStringLiteral(
-        "with recursive e(i) as (select 1 union all select i + 1 from e where i < %1), "
-        "m(k) as (select 0 union all select k + 1 from m where k < %2) "
-        "insert into rsgz (f0, f1, f2) select printf('%04d%02d', 2001 + k / 12, k % 12 + 1), printf('%06d', i), 'e' || i "
-        "from m, e").arg(employees).arg(months - 1).toUtf8();
+    const QByteArray fill = "with recursive e(i) as (select 1 union all select i + 1 from e where i < "
+                            + QByteArray::number(employees)
+                            + "), m(k) as (select 0 union all select k + 1 from m where k < " + QByteArray::number(months - 1)
+                            + ") insert into rsgz (f0, f1, f2) select printf('%04d%02d', 2001 + k / 12, k % 12 + 1), "
+                              "printf('%06d', i), 'e' || i from m, e";
     check(sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr), db, "fill months");
     const QByteArray plainSql = ModGzsc::MonthListSql().toUtf8();
     double ours = 1e99, base = 1e99;
@@ -294,6 +294,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QList<int> sizes{1000, 10000, 100000};
+    if (argc > 1 && QByteArray(argv[1]) == "months") {
+        QTemporaryDir dir;
+        runMonthList(100000, 60, dir.path());
+        return 0;
+    }
     if (argc > 1) {
         sizes.clear();
         for (int i = 1; i < argc; ++i)
