@@ -2,6 +2,7 @@
 #include "app/first_run.h"
 #include "dictionary/personnel_tables.h"
 #include "dictionary/wage_formulas.h"
+#include "payroll/trial_calculation.h"
 #include "payroll/wage_calculation.h"
 #include "payroll/wage_months.h"
 #include "platform/db/access_functions.h"
@@ -227,6 +228,16 @@ void runSize(int n, const QString &folder)
                 std::exit(3);
         },
         [&](int) { plainTx(calcStatements); });
+
+    // The trial runs the same calculation and rolls it back; plain is the real calculation.
+    if (n >= 10000)
+        measure(
+            "trial_calculate", n,
+            [&](int) {
+                if (ModGzjs::TrialCalculation(cn, QStringLiteral("200412")).failure)
+                    std::exit(6);
+            },
+            [&](int) { ModGzjs::CalculateMonth(cn, QStringLiteral("200412")); });
 
     // Both sides must have computed the same month.
     const QString totalSql = QStringLiteral("select count(*), sum(t40) from rsgz where f0='200412'");

@@ -20,6 +20,9 @@ QStringList DefaultPersonnelPrintInserts();
 // Creates rs_codedict, the wage table rsgz (with its month index) and the catalogue row of "rsgz"
 // where they are missing; mytable and rsda are created first when they are missing. One transaction.
 void CreateWageTables(Connection &cn);
+// The table of closed months (gzjz: month, closed time, operator) and the triggers through which the
+// database refuses any insert, update or delete of a closed month's wage rows; made where missing.
+void CreateMonthClosingTable(Connection &cn);
 
 // The 43 default wage item inserts of rs_codedict, in order.
 QStringList DefaultWageItemInserts();

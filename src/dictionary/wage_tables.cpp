@@ -80,9 +80,42 @@ void CreateWageTables(Connection &cn)
     if (newWageTable)
         cn.execute(QStringLiteral("create index rsgz_f0_f1 on rsgz (f0,f1)"));
 
+    CreateMonthClosingTable(cn);
+
     if (!SchemaSteps::hasRows(cn, QStringLiteral("select * from mytable where table_name='rsgz'")))
         cn.execute(QStringLiteral("insert into mytable(xh,table_name,table_name_explan,lx,bz) ") +
                    QStringLiteral(" values(10,'rsgz','员工工资','工资','工资主表')"));
+    tx.commit();
+}
+
+void CreateMonthClosingTable(Connection &cn)
+{
+    Transaction tx(cn);
+    if (!cn.tableExists(QStringLiteral("gzjz")))
+        cn.execute(QStringLiteral("create table gzjz (f0 char(12) primary key, jzsj datetime, czy char(20))"));
+    // The database itself refuses every change of a closed month's rows, whatever path makes it.
+    const ResultSet existing = cn.query(QStringLiteral("select name from sqlite_master where type = 'trigger' and tbl_name = 'rsgz'"));
+    QStringList triggers;
+    for (const QVariantList &row : existing.rows)
+        triggers << row.value(0).toString();
+    const struct {
+        const char *name;
+        const char *sql;
+    } guards[] = {
+        {"gzjz_insert", "create trigger gzjz_insert before insert on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = new.f0) "
+                        "begin select acc_raise(new.f0 || ' 已结账，不能修改。'); end"},
+        {"gzjz_update", "create trigger gzjz_update before update on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0 or gzjz.f0 = new.f0) "
+                        "begin select acc_raise(coalesce((select f0 from gzjz where gzjz.f0 = old.f0), new.f0) "
+                        "|| ' 已结账，不能修改。'); end"},
+        {"gzjz_delete", "create trigger gzjz_delete before delete on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0) "
+                        "begin select acc_raise(old.f0 || ' 已结账，不能修改。'); end"},
+    };
+    for (const auto &g : guards)
+        if (!triggers.contains(QLatin1String(g.name)))
+            cn.execute(QString::fromUtf8(g.sql));
     tx.commit();
 }
 

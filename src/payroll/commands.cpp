@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "payroll/batch_modify_window.h"
 #include "payroll/employee_generation_window.h"
+#include "payroll/month_closing_window.h"
 #include "payroll/month_generation_window.h"
 #include "payroll/wage_calculation_window.h"
 #include "payroll/wage_entry_window.h"
@@ -24,5 +25,11 @@ void registerPayrollCommands(form_main &mainWindow)
     });
     mainWindow.setCommand(QStringLiteral("menu_gZset_6"), [&mainWindow] {
         mainWindow.showChild(QStringLiteral("FrmGZPlxg"), [] { return new FrmGZPlxg; });
+    });
+    mainWindow.setCommand(QStringLiteral("menu_gZset_11"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("FrmGZjz"), [] { return new FrmGZjz(FrmGZjz::Mode::Close); });
+    });
+    mainWindow.setCommand(QStringLiteral("menu_gZset_12"), [&mainWindow] {
+        mainWindow.showChild(QStringLiteral("FrmGZfjz"), [] { return new FrmGZjz(FrmGZjz::Mode::Reopen); });
     });
 }

@@ -3,6 +3,7 @@
 
 #include "app/program_state.h"
 #include "payroll/month_generation_window.h"
+#include "payroll/trial_window.h"
 #include "payroll/wage_calculation.h"
 #include "payroll/wage_months.h"
 #include "platform/db/recordset.h"
@@ -31,11 +32,15 @@ FrmGZjs::FrmGZjs(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this
 
     Command1 = new QPushButton(QStringLiteral("执行工资计算(&F)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(480, 1500, 2040, 450));
+    Command1->setGeometry(Twips::rect(480, 1500, 1800, 450));
+    Command3 = new QPushButton(QStringLiteral("试算(&T)"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(Twips::rect(2400, 1500, 1140, 450));
     Command2 = new QPushButton(QStringLiteral("关  闭(&Q)"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(2880, 1500, 1440, 450));
+    Command2->setGeometry(Twips::rect(3660, 1500, 1260, 450));
     connect(Command1, &QPushButton::clicked, this, &FrmGZjs::getgzZd);
+    connect(Command3, &QPushButton::clicked, this, &FrmGZjs::trial);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
 
     try {
@@ -56,6 +61,25 @@ void FrmGZjs::closeEvent(QCloseEvent *event)
 }
 
 void FrmGZjs::setMonth(const QString &month) { DataRC->setText(month); }
+
+void FrmGZjs::trial()
+{
+    ModGzjs::TrialResult result;
+    try {
+        result = ModGzjs::TrialCalculation(cnMain, DataRC->text());
+    } catch (const DbError &e) {
+        ReportPayrollError(e);
+        return;
+    }
+    if (result.failure) {
+        MsgBox(ModGzjs::CalcFailureMessage(*result.failure), Msg::vbCritical);
+        return;
+    }
+    if (m_trial)
+        m_trial->close();
+    m_trial = new FrmGZjsTrial(DataRC->text(), result, this);
+    m_trial->show();
+}
 
 void FrmGZjs::getgzZd()
 {

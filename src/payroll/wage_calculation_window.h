@@ -1,6 +1,7 @@
 // FrmGZjs: the wage calculation window: choose a month and compute it by the dictionary's formulas.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class DataCombo;
@@ -16,6 +17,9 @@ public:
 
     // Computes the month of DataRC and reports the end: done, or the item the database refused.
     void getgzZd();
+    // Runs the calculation of the month without writing it and shows what it would change.
+    void trial();
+    QWidget *trialWindow() const { return m_trial; }
     void setMonth(const QString &month);
 
 protected:
@@ -27,4 +31,6 @@ private:
     QLabel *Label4;
     QPushButton *Command1;
     QPushButton *Command2;
+    QPushButton *Command3;
+    QPointer<QWidget> m_trial;
 };

@@ -273,6 +273,15 @@ void fnCStrDate(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void fnInvalidCall(sqlite3_context *ctx, int, sqlite3_value **) { fail(ctx, Fault::InvalidCall); }
 
+// acc_raise(message): refuses the statement with the message as it stands (triggers that guard rows
+// word their refusals this way).
+void fnRaise(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    const QByteArray message = textOf(argv[0]).toUtf8();
+    sqlite3_result_error(ctx, message.constData(), int(message.size()));
+    sqlite3_result_error_code(ctx, SQLITE_CONSTRAINT);
+}
+
 void fnChooseIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (isNull(argv[0]))
@@ -403,6 +412,7 @@ const Registration kOperators[] = {
     {"acc_date_diff", 2, fnDateDiff, true},
     {"acc_cstr_date", 1, fnCStrDate, true},
     {"acc_invalid_call", 0, fnInvalidCall, true},
+    {"acc_raise", 1, fnRaise, false},
     {"acc_choose_index", 1, fnChooseIndex, true},
     {"acc_store_single", 1, fnStoreReal<0>, true},
     {"acc_store_double", 1, fnStoreReal<1>, true},

@@ -103,6 +103,8 @@ QString dbErrorDescriptionForSqlite(int number, const QString &message)
             return QStringLiteral("由于将在索引、主关键字或关系中创建重复的值，请求对表的改变没有成功。");
         if (m.contains(QLatin1String("not null")))
             return QStringLiteral("字段“%1”不能包含 Null 值。").arg(nameAfter(message, QStringLiteral("not null constraint failed: ")));
+        if (!m.contains(QLatin1String("constraint failed")))
+            return message;  // a refusal worded by a trigger of the database itself
         return QStringLiteral("数据违反了表的约束：%1").arg(message);
     case DbError::TypeMismatch:
         return QStringLiteral("表达式中类型不匹配。");
