@@ -78,18 +78,24 @@ PayMonth::PayMonth(ResultSet &records, const QStringList &captions)
     }
     records.rows.clear();
 
+    // Amounts add as the values they show (already to the cent); a column of texts adds the
+    // numbers its cells start with, as FlSum reads a grid.
+    struct TextColumn {
+        const QStringList &texts;
+        int Rows() const { return int(texts.size()) + 1; }
+        const QString &TextMatrix(int r, int) const { return texts.at(r - 1); }
+    };
     m_totals.assign(size_t(cols), kNull);
     for (int c = kFirstTotalled; c < cols; ++c) {
-        ModFlSum::Sum sum;
         const Column &col = m_columns[size_t(c)];
-        if (col.number) {
-            for (double v : col.values)
-                if (!std::isnan(v))
-                    sum.add(v);
-        } else {
-            for (const QString &t : col.texts)
-                sum.add(ModFlSum::LeadingNumber(t));
+        if (!col.number) {
+            m_totals[size_t(c)] = ModFlSum::FlSum(TextColumn{col.texts}, 0);
+            continue;
         }
+        ModFlSum::Sum sum;
+        for (double v : col.values)
+            if (!std::isnan(v))
+                sum.add(v);
         m_totals[size_t(c)] = sum.value();
     }
 }
