@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPrintPreviewWidget>
 #include <QTabWidget>
 #include <QScreen>
 #include <QTemporaryDir>

@@ -255,13 +255,12 @@ void form_main::buildStatusBar()
     bar->setSizeGripEnabled(false);
     const QStringList texts = {QStringLiteral("管理系统"), QStringLiteral("管理人:"), QStringLiteral("CAPS"),
                                QStringLiteral("NUM"), QStringLiteral("Ins"), QString(), QString()};
-    const QStringList names = {QStringLiteral("标题"), QStringLiteral("操作员"), QStringLiteral("大写锁定"),
-                               QStringLiteral("数字锁定"), QStringLiteral("插入状态"), QStringLiteral("时间"),
-                               QStringLiteral("日期")};
+    m_panelNames = {QStringLiteral("标题"), QStringLiteral("操作员"), QStringLiteral("大写锁定"),
+                    QStringLiteral("数字锁定"), QStringLiteral("插入状态"), QStringLiteral("时间"),
+                    QStringLiteral("日期")};
     for (int i = 0; i < texts.size(); ++i) {
-        auto *panel = new QLabel(texts.at(i), bar);
+        auto *panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
-        panel->setAccessibleName(names.at(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMargin(2);
         if (i < 2)
@@ -269,6 +268,7 @@ void form_main::buildStatusBar()
         else
             bar->addPermanentWidget(panel);
         m_panels << panel;
+        writePanel(i, texts.at(i));
     }
     m_clock = new QTimer(this);
     m_clock->setInterval(1000);
@@ -282,8 +282,20 @@ void form_main::updateLivePanels()
     m_panels.at(2)->setEnabled(m_capsLock);
     m_panels.at(3)->setEnabled(m_numLock);
     m_panels.at(4)->setEnabled(m_insert);
-    m_panels.at(5)->setText(QTime::currentTime().toString(QStringLiteral("H:mm")));
-    m_panels.at(6)->setText(QDate::currentDate().toString(QStringLiteral("yyyy-M-d")));
+    writePanel(5, QTime::currentTime().toString(QStringLiteral("H:mm")));
+    writePanel(6, QDate::currentDate().toString(QStringLiteral("yyyy-M-d")));
+}
+
+// A panel's text, and the same text in its accessible name after what the panel shows
+// ("操作员：操做员:system", "时间：9:05"), so that screen readers read the text and not a label alone.
+void form_main::writePanel(int index, const QString &text)
+{
+    QLabel *panel = m_panels.at(index);
+    if (panel->text() == text && !panel->accessibleName().isEmpty())
+        return;
+    panel->setText(text);
+    const QString &name = m_panelNames.at(index);
+    panel->setAccessibleName(text.isEmpty() ? name : name + QStringLiteral("：") + text);
 }
 
 QString form_main::panelText(int panel) const
@@ -294,7 +306,7 @@ QString form_main::panelText(int panel) const
 void form_main::setPanelText(int panel, const QString &text)
 {
     if (panel >= 1 && panel <= m_panels.size())
-        m_panels.at(panel - 1)->setText(text);
+        writePanel(panel - 1, text);
 }
 
 bool form_main::panelActive(int panel) const

@@ -64,7 +64,10 @@ private:
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QAction *> m_items;
     QHash<QString, std::function<void()>> m_commands;
+    void writePanel(int index, const QString &text);
+
     QList<QLabel *> m_panels;
+    QStringList m_panelNames;  // what each panel shows, as screen readers announce it
     QTimer *m_clock = nullptr;
     QMenu *m_fileMenu = nullptr;
     QList<QAction *> m_windowList;  // the open child windows listed at the end of "文件(&F)"

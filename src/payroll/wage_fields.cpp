@@ -61,6 +61,9 @@ void SetupWageFields(const QString &code, const QList<QLabel *> &captions, const
         setBoxDataField(boxes.at(i), f.code);
         setBoxTag(boxes.at(i), f.type);
         boxes.at(i)->setAccessibleName(f.caption);
+        // Amounts stand to the right as in the grids; codes and names to the left.
+        const bool number = DictCodes::typeRule(f.type) == DictCodes::TypeRule::Number || DictCodes::numericInReport(f.type);
+        boxes.at(i)->setAlignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
         if (f.maxLength > 0)
             boxes.at(i)->setMaxLength(f.maxLength);
     }

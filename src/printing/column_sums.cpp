@@ -1,8 +1,11 @@
-// ModFlSum: the leading-number reading of cell texts and the text of single-precision values.
+// ModFlSum: the leading-number reading of cell texts, and money rounded and written to the cent.
 #include "printing/column_sums.h"
+
+#include "platform/db/access_format.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace ModFlSum {
@@ -109,46 +112,55 @@ double LeadingNumber(QStringView text)
     return v;
 }
 
-QString SingleText(float value)
+double Cents(double value)
 {
-    if (value == 0.0f)
-        return QStringLiteral("0");
-    char buf[32];
-    // Amounts in cents below 100000 are written directly: seven significant digits of such a
-    // value give back its cents exactly, so the text is the same as the general conversion's.
-    const double d = value;
-    if (std::fabs(d) < 1e5) {
-        const double cents = std::nearbyint(d * 100.0);
-        if (float(cents / 100.0) == value) {
-            qint64 c = qint64(cents);
-            char *p = buf;
-            if (c < 0) {
-                *p++ = '-';
-                c = -c;
-            }
-            p = std::to_chars(p, buf + sizeof buf, c / 100).ptr;
-            const int frac = int(c % 100);
-            if (frac) {
-                *p++ = '.';
-                *p++ = char('0' + frac / 10);
-                if (frac % 10)
-                    *p++ = char('0' + frac % 10);
-            }
-            return QString::fromLatin1(buf, p - buf);
-        }
+    const double c = value * 100.0;
+    if (!std::isfinite(value) || std::fabs(value) >= 1e13)
+        return c;
+    const double whole = std::trunc(c);
+    if (std::fabs(std::fabs(c - whole) - 0.5) > 1e-6)
+        return std::round(c);
+    // Near half a cent the product's own rounding may fall on either side: round the decimal the
+    // value reads as instead (its fifteen significant digits, mantissa m times 10^(e-14)).
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    *r.ptr = '\0';
+    qint64 m = 0;
+    const char *p = buf;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            m = m * 10 + (*p - '0');
+    const int e = *p == 'e' ? std::atoi(p + 1) : 0;
+    qint64 cents = 0;
+    if (e >= 12) {
+        cents = m;
+        for (int i = 12; i < e; ++i)
+            cents *= 10;
+    } else {
+        qint64 div = 1;
+        for (int i = e; i < 12; ++i)
+            div *= 10;
+        cents = m / div + ((m % div) * 2 >= div ? 1 : 0);
     }
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
-    for (char *p = buf; p != r.ptr; ++p)
-        if (*p == 'e')
-            *p = 'E';
-    return QString::fromLatin1(buf, r.ptr - buf);
+    return value < 0 ? -double(cents) : double(cents);
 }
 
-QString WholeText(qint64 value)
+QString MoneyText(double value)
 {
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    return QString::fromLatin1(buf, r.ptr - buf);
+    if (!std::isfinite(value) || std::fabs(value) >= 1e13)
+        return accessfmt::numberText(value);
+    qint64 c = qint64(Cents(value));
+    char buf[32];
+    char *p = buf;
+    if (c < 0) {
+        *p++ = '-';
+        c = -c;
+    }
+    p = std::to_chars(p, buf + sizeof buf, c / 100).ptr;
+    *p++ = '.';
+    *p++ = char('0' + c % 100 / 10);
+    *p++ = char('0' + c % 10);
+    return QString::fromLatin1(buf, p - buf);
 }
 
 } // namespace ModFlSum

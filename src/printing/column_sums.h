@@ -1,8 +1,10 @@
-// ModFlSum: column sums of a grid read from its cell texts, and the text of a single-precision number.
+// ModFlSum: column sums of a grid read from its cell texts, and money rounded and written to the cent.
 #pragma once
 
 #include <QString>
 #include <QStringView>
+
+#include <cmath>
 
 namespace ModFlSum {
 
@@ -11,25 +13,43 @@ namespace ModFlSum {
 // cannot continue the number. Empty or non-numeric text gives 0.
 double LeadingNumber(QStringView text);
 
-// A single-precision value as text: at most seven significant digits, no thousands separator,
-// exponent form ("1.234568E+07") for very large or very small values.
-QString SingleText(float value);
-// A whole number as text ("-1200").
-QString WholeText(qint64 value);
+// The amount in whole cents, half away from zero on the value's fifteen significant digits, so
+// that 1.005 gives 101 as a clerk reads it (the binary value lies just below). Values of 1e13 and
+// more, and values that are not finite, come back times 100 unrounded.
+double Cents(double value);
+// The value rounded to the cent, as the pay sheet shows and totals it.
+inline double ToCent(double value) { return Cents(value) / 100.0; }
+// Money as text: two decimals, no thousands separator ("1200.00", "-0.50", "0.00"); amounts too
+// large for cents as any other number.
+QString MoneyText(double value);
 
-// Adds one cell to a running single-precision sum, rounding after the addition.
-inline float AddCell(float sum, QStringView text) { return float(double(sum) + LeadingNumber(text)); }
+// A running sum in double precision that keeps what each addition rounds away (compensated), so
+// that 100,000 amounts in cents add up to their exact decimal sum.
+class Sum {
+public:
+    void add(double x)
+    {
+        const double t = m_sum + x;
+        m_carry += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
+        m_sum = t;
+    }
+    double value() const { return m_sum + m_carry; }
 
-// The sum of the numeric values of the cells of `column` from row 1 to the last row, as a
-// single-precision value rounded after each addition. Grid: anything with Rows() and TextMatrix(r, c).
+private:
+    double m_sum = 0, m_carry = 0;
+};
+
+// The sum of the numeric values of the cells of `column` from row 1 to the last row, read from
+// the cell texts and added in double precision; the caller shows it with MoneyText. Grid: anything
+// with Rows() and TextMatrix(r, c).
 template <class Grid>
-float FlSum(const Grid &grid, int column)
+double FlSum(const Grid &grid, int column)
 {
     const int n = grid.Rows() - 1;
-    float sum = 0.0f;
+    Sum sum;
     for (int r = 1; r <= n; ++r)
-        sum = AddCell(sum, grid.TextMatrix(r, column));
-    return sum;
+        sum.add(LeadingNumber(grid.TextMatrix(r, column)));
+    return sum.value();
 }
 
 } // namespace ModFlSum

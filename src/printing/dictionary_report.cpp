@@ -10,8 +10,9 @@
 #include "platform/ui/message_service.h"
 
 #include <QFileInfo>
+
+#include <cmath>
 #include <QPixmap>
-#include <QPrintPreviewWidget>
 
 namespace ModReport {
 
@@ -167,8 +168,11 @@ int LayoutColumns(ReportDocument &doc, const QList<DictRow> &rows)
         totalSep->visible = true;
 
         if (row.sumTag.trimmed() == QLatin1String("1")) {
+            // The total stands under the column's values: same place, alignment and format.
             ReportControl *total = rf->control(QStringLiteral("function") + num(i));
-            show(total, x, w);
+            show(total, field->left, field->width);
+            total->alignment = field->alignment;
+            total->format = field->format;
             total->dataField = row.colmCode.trimmed();
         }
     }
@@ -178,30 +182,78 @@ int LayoutColumns(ReportDocument &doc, const QList<DictRow> &rows)
     const int span = (n + 1) * kTitleStep;
     if (span >= title->width)
         title->left = (span - title->width) / 2;
+    FitToPage(doc, x + w);
     return n;
 }
 
+void FitToPage(ReportDocument &doc, int tableWidth)
+{
+    if (tableWidth > doc.contentWidth())
+        doc.setOrientation(QPageLayout::Landscape);
+    const int width = doc.contentWidth();
+    ReportControl *title = doc.control(QStringLiteral("labbt"));
+    ReportControl *date = doc.control(QStringLiteral("label200"));
+    ReportControl *pageNumber = doc.control(QStringLiteral("labpage"));
+    if (tableWidth > width) {
+        // Narrower columns, smaller letters; the title, the date and the page number keep their size.
+        const double f = double(width) / tableWidth;
+        for (int s = Rpt::ReportHeader; s <= Rpt::ReportFooter; ++s) {
+            if (s == Rpt::PageFooter)
+                continue;
+            for (ReportControl &c : doc.section(s)->controls) {
+                c.left = int(std::floor(c.left * f));
+                c.width = int(std::floor(c.width * f));
+                if (&c != title && &c != date)
+                    c.font.size = std::max(4.0, c.font.size * f);
+            }
+        }
+    }
+    // The title and the print date move in from the right edge rather than past it.
+    for (ReportControl *c : {title, date})
+        c->left = std::max(0, std::min(c->left, width - c->width));
+    pageNumber->width = width;
+}
+
 std::optional<ReportDocument> BuildDictReport(Connection &cn, const QString &code,
-                                              std::shared_ptr<const ReportDataSource> source)
+                                              std::shared_ptr<const ReportDataSource> source, QStringList *missing)
 {
     const QList<DictRow> rows = ModDict::PrintDict(cn, code);
     if (rows.isEmpty() || !source || source->rowCount() < 1)
         return std::nullopt;
+    // A column whose field the data lacks would print empty with a total of 0.00: left out, and
+    // named to the caller.
+    QList<DictRow> shown;
+    for (const DictRow &row : rows) {
+        if (source->columnIndex(row.colmCode) >= 0)
+            shown << row;
+        else if (missing)
+            *missing << row.colmName.trimmed() + QStringLiteral("（") + row.colmCode.trimmed() + QStringLiteral("）");
+    }
+    if (shown.isEmpty())
+        return std::nullopt;
     ReportDocument doc = ReportMod();
-    LayoutColumns(doc, rows);
+    LayoutColumns(doc, shown);
     doc.setDataSource(std::move(source));
     return doc;
+}
+
+QString MissingFieldsMessage(const QStringList &missing)
+{
+    return QStringLiteral("数据中没有以下字段，报表中不打印这些列：") + missing.join(QStringLiteral("、"));
 }
 
 bool DictReport(const QString &tableCode, Recordset &data, const QString &mode, QWidget *previewParent)
 {
     std::optional<ReportDocument> doc;
+    QStringList missing;
     try {
-        doc = BuildDictReport(cnMain, tableCode, std::make_shared<RecordsetSource>(&data));
+        doc = BuildDictReport(cnMain, tableCode, std::make_shared<RecordsetSource>(&data), &missing);
     } catch (const DbError &e) {
         MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly);
         return false;
     }
+    if (!missing.isEmpty())
+        MsgBox(MissingFieldsMessage(missing), Msg::vbExclamation);
     if (!doc)
         return false;
     if (mode.trimmed().toUpper() == QLatin1String("V")) {
@@ -214,11 +266,14 @@ bool DictReport(const QString &tableCode, Recordset &data, const QString &mode, 
 QString RenderDictReport(Connection &cn, const QString &code, const Recordset &data, const QString &path, int page)
 {
     std::optional<ReportDocument> doc;
+    QStringList missing;
     try {
-        doc = BuildDictReport(cn, code, std::make_shared<RecordsetSource>(&data));
+        doc = BuildDictReport(cn, code, std::make_shared<RecordsetSource>(&data), &missing);
     } catch (const DbError &e) {
         return e.description + QString::number(e.number);
     }
+    if (!missing.isEmpty())
+        return MissingFieldsMessage(missing);
     if (!doc)
         return QStringLiteral("没有可打印的数据");
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0)

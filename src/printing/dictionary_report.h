@@ -5,6 +5,7 @@
 #include "platform/print/report_document.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -37,18 +38,30 @@ ReportDocument ReportMod();
 QString FormatForType(const QString &colmType);
 
 // Lays the columns of the print dictionary rows (in order, can_show already filtered) out on doc:
-// captions, fields, separators, totals, rules, the date label and the title. Rows beyond
-// kMaxColumns are ignored. Returns the number of columns laid out.
+// captions, fields, separators, totals (under their values, in their format), rules, the date label
+// and the title, then fits the page (FitToPage). Rows beyond kMaxColumns are ignored. Returns the
+// number of columns laid out.
 int LayoutColumns(ReportDocument &doc, const QList<DictRow> &rows);
 
+// Keeps a table `tableWidth` twips wide on the paper: landscape when it is wider than the upright
+// page, and beyond that every column and its letters scaled to the page width; the title and the
+// print date move in from the right edge.
+void FitToPage(ReportDocument &doc, int tableWidth);
+
 // The laid-out report of table code `code` over `source`, or nothing when the print dictionary
-// has no shown row for the code or the source has no row. Database errors propagate.
+// has no shown row for the code, the source has no row, or no shown field is in the source.
+// Fields the source lacks are left out and named in `missing` ("应发合计（T39）"). Database errors
+// propagate.
 std::optional<ReportDocument> BuildDictReport(Connection &cn, const QString &code,
-                                              std::shared_ptr<const ReportDataSource> source);
+                                              std::shared_ptr<const ReportDataSource> source,
+                                              QStringList *missing = nullptr);
+// The message naming the fields the data lacks.
+QString MissingFieldsMessage(const QStringList &missing);
 
 // DictReport: mode "V" (any case) shows the non-modal preview, any other mode prints through the
 // print dialog. False when there was nothing to show (no dictionary rows, no data) or printing was
-// cancelled. Database errors are shown with their description and number.
+// cancelled. Database errors are shown with their description and number; fields the data lacks
+// are named in a message and the report goes on without them.
 bool DictReport(const QString &tableCode, Recordset &data, const QString &mode, QWidget *previewParent = nullptr);
 
 // Writes the report of `code` over `data` to path: a PDF for ".pdf", else a PNG picture of the

@@ -19,8 +19,9 @@ constexpr int kWidth = 12000, kHeight = 7200;  // twips
 constexpr int kGridTop = 720, kMargin = 120;
 } // namespace
 
-PayGridWindow::PayGridWindow(const QString &name, const QString &caption, QWidget *parent)
-    : QWidget(parent), rsMonths(new Recordset(this))
+PayGridWindow::PayGridWindow(const QString &name, const QString &caption, ModPayGrid::PayTable::Layout layout,
+                             QWidget *parent)
+    : QWidget(parent), m_layout(layout), rsMonths(new Recordset(this))
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -78,12 +79,18 @@ void PayGridWindow::reportError(const DbError &e)
     MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
 }
 
+void PayGridWindow::readColumns()
+{
+    m_shown = ModPayGrid::ReadShownColumns(cnMain, m_tableName);
+    m_columnList = ModPayGrid::ColumnList(m_shown.codes);
+    if (!m_shown.codes.isEmpty())
+        m_cols = int(m_shown.codes.size());
+}
+
 void PayGridWindow::getgzZd()
 {
-    const ModPayGrid::ShownColumns shown = ModPayGrid::ReadShownColumns(cnMain, m_tableName);
-    m_columnList = ModPayGrid::ColumnList(shown.codes);
-    if (!shown.codes.isEmpty()) {
-        m_cols = int(shown.codes.size());
+    readColumns();
+    if (!m_shown.codes.isEmpty()) {
         MSFl->setCols(m_cols);
         if (MSFl->Rows() == 0)
             MSFl->setRows(1);
@@ -92,15 +99,18 @@ void PayGridWindow::getgzZd()
 
 void PayGridWindow::gzfind()
 {
-    if (m_columnList.isEmpty()) {
-        MsgBox(QStringLiteral("没有要显示的工资项目，请先在“工资项目及统计条件设置”中设置要使用的项目。"), Msg::vbExclamation);
-        return;
-    }
     try {
-        const std::optional<PayTable> table = queryMonth(DataRC->text());
-        if (!table)
+        // Codes and captions together at every query: an item hidden or renamed while the window
+        // is open changes both, never the one without the other.
+        readColumns();
+        if (m_columnList.isEmpty()) {
+            MsgBox(QStringLiteral("没有要显示的工资项目，请先在“工资项目及统计条件设置”中设置要使用的项目。"), Msg::vbExclamation);
+            return;
+        }
+        auto month = ModPayGrid::QueryMonth(cnMain, m_tableName, m_shown, DataRC->text());
+        if (!month)
             return;  // no row for that month: the grid keeps what it showed
-        MSFl->setTable(table->rows);
+        MSFl->setTable(std::make_shared<const ModPayGrid::PayTable>(std::move(month), m_layout));
         MSFl->scrollToTop();
     } catch (const DbError &e) {
         reportError(e);

@@ -4,7 +4,6 @@
 #include "printing/pay_grid.h"
 
 #include <QWidget>
-#include <optional>
 
 class DataCombo;
 class FlexGrid;
@@ -19,7 +18,8 @@ public:
 
     // getgzZd: the column list of the shown wage items and the grid's column count.
     void getgzZd();
-    // gzfind: the month of DataRC into the grid; a month without rows leaves the grid as it was.
+    // gzfind: the month of DataRC into the grid, its columns and captions read afresh from the
+    // dictionary; a month without rows leaves the grid as it was.
     void gzfind();
     // print_lx: the grid through ClsFlPrint in mode strlx, titled with the month and "工资表".
     void print_lx(const QString &strlx);
@@ -30,9 +30,7 @@ public:
     int columnCount() const { return m_cols; }
 
 protected:
-    PayGridWindow(const QString &name, const QString &caption, QWidget *parent);
-    // The table of the queried month, or nothing when it has no rows.
-    virtual std::optional<PayTable> queryMonth(const QString &month) = 0;
+    PayGridWindow(const QString &name, const QString &caption, ModPayGrid::PayTable::Layout layout, QWidget *parent);
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -40,7 +38,10 @@ protected:
 
 private:
     void reportError(const struct DbError &e);
+    void readColumns();
 
+    ModPayGrid::PayTable::Layout m_layout;
+    ModPayGrid::ShownColumns m_shown;
     QString m_columnList;
     int m_cols = 0;
     Recordset *rsMonths;

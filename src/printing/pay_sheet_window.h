@@ -7,7 +7,4 @@ class FrmgzDprint : public PayGridWindow {
     Q_OBJECT
 public:
     explicit FrmgzDprint(QWidget *parent = nullptr);
-
-protected:
-    std::optional<PayTable> queryMonth(const QString &month) override;
 };

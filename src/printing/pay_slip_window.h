@@ -7,7 +7,4 @@ class FrmgzTprint : public PayGridWindow {
     Q_OBJECT
 public:
     explicit FrmgzTprint(QWidget *parent = nullptr);
-
-protected:
-    std::optional<PayTable> queryMonth(const QString &month) override;
 };

@@ -29,6 +29,22 @@ QString DataGridCells::TextMatrix(int row, int col) const
 
 int DataGridCells::ColWidth(int col) const { return m_grid.columnWidthTwips(col); }
 
+std::shared_ptr<const CellTable> DataGridCells::cells() const
+{
+    auto cells = std::make_shared<TextCells>(false);
+    const int rows = Rows(), cols = Cols();
+    cells->resize(rows, cols);
+    const Recordset *rs = m_grid.recordset();
+    for (int c = 0; c < cols; ++c) {
+        cells->setCell(0, c, TextMatrix(0, c), CellTable::Text);
+        const int field = rs ? rs->fieldIndex(m_grid.columnField(c)) : -1;
+        for (int r = 1; r < rows; ++r)
+            cells->setCell(r, c, TextMatrix(r, c),
+                           field >= 0 && isNumberValue(rs->valueAt(r - 1, field)) ? CellTable::Number : CellTable::Text);
+    }
+    return cells;
+}
+
 namespace {
 // A title placed after a font-size code: an '&' in it is doubled so that it is not read as a code,
 // and a blank goes before a leading digit, which would otherwise continue the size ("&14" + "200504").
@@ -43,8 +59,6 @@ void ClsFlPrint::decorate(SheetWriter &sheet) const
 {
     sheet.setHeaderFont(QStringLiteral("黑体"), true);
     sheet.setBorders(true);
-    // Cells holding plain numbers become numbers, as typing them into the sheet would make them.
-    sheet.setNumbersAsNumbers(true);
     // Printed, every column stays on the paper: a table wider than an upright page is printed
     // across, and one wider still is scaled to the page width.
     int tableTwips = 0;

@@ -10,7 +10,8 @@
 class DataGrid;
 
 // The cells of a data-bound grid as ClsFlPrint reads a grid: row 0 the column captions, then one
-// row per record with the texts the grid shows; widths as the grid shows them.
+// row per record with the texts the grid shows; widths as the grid shows them. Values of a number
+// type are number cells, everything else text.
 class DataGridCells {
 public:
     explicit DataGridCells(const DataGrid &grid) : m_grid(grid) {}
@@ -18,6 +19,7 @@ public:
     int Cols() const;
     QString TextMatrix(int row, int col) const;
     int ColWidth(int col) const;
+    std::shared_ptr<const CellTable> cells() const;  // a copy of what the grid shows now
 
 private:
     const DataGrid &m_grid;
@@ -34,7 +36,8 @@ public:
 
     // Builds the sheet from the grid and prints, previews or exports it. Grid: anything offering
     // Rows(), Cols(), TextMatrix(row, col) and ColWidth(col) (twips, −1 for the default width);
-    // row 0 is its header row.
+    // row 0 is its header row. A grid that hands out its cells (cells()) is taken as it is,
+    // numbers and money included, without copying a cell.
     template <class Grid>
     void Flprint(const Grid &grid)
     {
@@ -42,22 +45,25 @@ public:
     }
     void Flprint(const SheetWriter &sheet);
 
-    // The worksheet a grid becomes: its non-empty cells, the header row in bold "黑体", borders
-    // over rows × cols, widths ColWidth/90 for the first 31 columns, the signature line and the
-    // page headers.
+    // The worksheet a grid becomes: its cells (number cells as numbers, money with two decimals),
+    // the header row in bold "黑体", borders over rows × cols, widths ColWidth/90 for the first 31
+    // columns, the signature line and the page headers.
     template <class Grid>
     SheetWriter SheetFor(const Grid &grid) const
     {
-        const int rows = grid.Rows();
-        const int cols = grid.Cols();
-        SheetWriter sheet(rows, cols);
-        for (int i = 0; i < rows; ++i)
-            for (int j = 0; j < cols; ++j) {
-                const QString text = grid.TextMatrix(i, j);
-                if (!text.isEmpty())
-                    sheet.setCell(i, j, text);
-            }
-        for (int j = 0; j < cols && j < kWidthColumns; ++j)
+        SheetWriter sheet;
+        if constexpr (requires { grid.cells(); }) {
+            sheet.setCells(grid.cells());
+        } else {
+            // Only texts to go by: a text that is a plain number is a number, as typed into a sheet.
+            auto cells = std::make_shared<TextCells>(true);
+            cells->resize(grid.Rows(), grid.Cols());
+            for (int i = 0; i < grid.Rows(); ++i)
+                for (int j = 0; j < grid.Cols(); ++j)
+                    cells->setText(i, j, grid.TextMatrix(i, j));
+            sheet.setCells(std::move(cells));
+        }
+        for (int j = 0; j < sheet.columnCount() && j < kWidthColumns; ++j)
             if (grid.ColWidth(j) != -1)
                 sheet.setColumnWidth(j, grid.ColWidth(j) / 90.0);
         decorate(sheet);

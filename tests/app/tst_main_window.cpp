@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
@@ -230,6 +231,16 @@ void TestMainWindow::statusBar()
     QTest::keyClick(w.windowHandle(), Qt::Key_CapsLock);
     QTest::keyClick(w.windowHandle(), Qt::Key_NumLock);
     QVERIFY(!w.panelActive(3) && w.panelActive(4));
+
+    // Screen readers read what the operator, time and date panels show, after what each is.
+    auto spoken = [&w](int panel) {
+        QWidget *label = w.findChild<QWidget *>(QStringLiteral("StatusBar1_%1").arg(panel));
+        return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+    };
+    w.setPanelText(2, QStringLiteral("操做员:O'Neil"));
+    QCOMPARE(spoken(2), QStringLiteral("操作员：操做员:O'Neil"));
+    QCOMPARE(spoken(6), QStringLiteral("时间：") + w.panelText(6));
+    QCOMPARE(spoken(7), QStringLiteral("日期：") + w.panelText(7));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -78,6 +78,9 @@ void TestWageEntry::fieldsAndGridFromDictionary()
     QVERIFY(e.caption(3)->text() == "基本工资" && e.box(10)->accessibleName() == "实发合计");
     QVERIFY(e.box(0)->maxLength() == 10 && e.box(3)->maxLength() == 32767);  // colm_cd for texts only
     QVERIFY(e.box(0)->text().isEmpty() && e.browsing());
+    // Amounts stand to the right, the month and the number to the left.
+    for (int i : {0, 1, 3, 10})
+        QCOMPARE(e.box(i)->alignment() & Qt::AlignHorizontal_Mask, i < 3 ? Qt::AlignLeft : Qt::AlignRight);
 
     e.chooseMonth("200504");
     QCOMPARE(e.w.rows()->RecordCount(), 3);

@@ -222,6 +222,12 @@ void TestBoundWidgets::flexGridCells()
     QCOMPARE(grid.TextMatrix(2, 2), QString());
     QCOMPARE(grid.Rows(), 4);
 
+    // A table someone holds (a preview, a workbook being written) is not changed by later writes.
+    grid.setTextMatrix(1, 1, u"001"_s);
+    const std::shared_ptr<const CellTable> held = grid.cells();
+    grid.setTextMatrix(1, 1, u"改"_s);
+    QVERIFY(held->text(1, 1) == u"001"_s && grid.TextMatrix(1, 1) == u"改"_s);
+
     QList<QStringList> table(20000, QStringList(43, u"0"_s));
     table[19999][42] = u"末"_s;
     grid.setTable(table);
@@ -237,6 +243,23 @@ void TestBoundWidgets::flexGridCells()
     QCOMPARE(QSize(grid.Cols(), grid.Rows()), QSize(3, 5));
     QCOMPARE(QStringList({grid.TextMatrix(0, 2), grid.TextMatrix(2, 1), grid.TextMatrix(2, 2)}), QStringList({"note", "250.5", ""}));
     QCOMPARE(rs.AbsolutePosition(), 4);
+
+    // Numbers to the right, texts to the left, whatever a text reads: in both grids.
+    db.cn.execute(u"update staff set note='200504' where id=1"_s);
+    rs.Requery();
+    grid.fillFromRecordset(rs);
+    DataGrid bound;
+    bound.setRecordset(&rs);
+    auto side = [](const QAbstractItemView &view, int row, int column) {
+        return view.model()->index(row, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+    };
+    for (const QAbstractItemView *view : {static_cast<QAbstractItemView *>(&grid), static_cast<QAbstractItemView *>(&bound)}) {
+        QVERIFY(side(*view, 0, 1) == Qt::AlignRight && side(*view, 0, 0) == Qt::AlignLeft);
+        QCOMPARE(side(*view, 0, 2), Qt::AlignLeft);  // "200504" in a text column
+    }
+    FlexGrid typed;
+    typed.setTable({{u"a"_s, u"b"_s}, {u"12.5"_s, u"007"_s}});  // only texts to go by: as a spreadsheet reads them
+    QVERIFY(side(typed, 0, 0) == Qt::AlignRight && side(typed, 0, 1) == Qt::AlignLeft);
 }
 
 void TestBoundWidgets::boundLineEditFollowsAndWrites()

@@ -103,10 +103,10 @@ void TestReportDocument::numberFormatsFollowTheOldFormatRules()
 
     double v = 0;
     int decimals = -1;
-    QVERIFY(isPlainNumber(u"-12.50"_s, &v, &decimals) && v == -12.5 && decimals == 2);
-    QVERIFY(isPlainNumber(u"0.000123456789012345"_s));  // leading zeros are not significant
+    QVERIFY(Cells::isPlainNumber(u"-12.50"_s, &v, &decimals) && v == -12.5 && decimals == 2);
+    QVERIFY(Cells::isPlainNumber(u"0.000123456789012345"_s));  // leading zeros are not significant
     for (const char *text : {"007", "1.", ".5", "1e5", "", "-", "+5", "12 ", "123456789012345678", "１２"})
-        QVERIFY2(!isPlainNumber(QString::fromUtf8(text)), text);
+        QVERIFY2(!Cells::isPlainNumber(QString::fromUtf8(text)), text);
 }
 
 void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()

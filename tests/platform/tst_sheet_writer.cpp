@@ -57,7 +57,7 @@ QString xmlValue(const QString &xml, QLatin1StringView element, QLatin1StringVie
 // The number format of each cell format in styles.xml, in cellXfs order.
 QStringList numberFormats(const QString &xlsx)
 {
-    QMap<int, QString> codes;
+    QMap<int, QString> codes{{2, u"0.00"_s}, {4, u"#,##0.00"_s}};  // built-in formats the writer may pick
     QStringList xfs;
     bool inXfs = false;
     QXmlStreamReader x(xlsxPart(xlsx, u"xl/styles.xml"_s));
@@ -81,6 +81,7 @@ SheetWriter paySheet()
     s.setRow(0, {u"姓名"_s, u"基本工资"_s, u"编号"_s, u"备注"_s});
     s.setRow(1, {u"张三"_s, u"1234.50"_s, u"007"_s, QString()});
     s.setRow(2, {u"李四"_s, u"-20"_s, u"12"_s, u"a&b<c>"_s});
+    s.setCell(1, 1, u"1234.50"_s, CellTable::Money);
     s.setNumbersAsNumbers(true);
     s.setColumnWidth(0, 20);
     s.setColumnWidth(1, 1800 / 90.0);
@@ -119,11 +120,13 @@ void TestSheetWriter::workbookHoldsCellsStylesAndPageSetup()
     QCOMPARE(cells.value(u"D3"_s).text, u"a&b<c>"_s);
     QCOMPARE(cells.value(u"C2"_s).text, u"007"_s);  // a code stays text
     QVERIFY(cells.value(u"C2"_s).type == "inlineStr"_L1 || cells.value(u"C2"_s).type == "s"_L1);
-    const Cell b2 = cells.value(u"B2"_s);
-    QVERIFY(b2.type.isEmpty() || b2.type == "n"_L1);  // a number ...
+    const Cell b2 = cells.value(u"B2"_s), b3 = cells.value(u"B3"_s);
+    QVERIFY(b2.type.isEmpty() || b2.type == "n"_L1);  // money is a number ...
     QCOMPARE(b2.text.toDouble(), 1234.5);
-    QCOMPARE(numberFormats(path).value(b2.style), u"0.00"_s);  // ... that still reads 1234.50
-    QCOMPARE(cells.value(u"B3"_s).text.toDouble(), -20.0);
+    QCOMPARE(numberFormats(path).value(b2.style), u"#,##0.00"_s);  // ... shown with two decimals
+    // A text that is a plain number is a number in the general format, however many decimals it shows.
+    QVERIFY((b3.type.isEmpty() || b3.type == "n"_L1) && b3.text.toDouble() == -20.0);
+    QCOMPARE(numberFormats(path).value(b3.style), QString());
     // Empty cells are there for their borders; the signature line leaves B4 out.
     QVERIFY(cells.contains(u"D2"_s) && !cells.value(u"D2"_s).hasValue);
     QCOMPARE(cells.value(u"D4"_s).text, u"2005-05-03"_s);
@@ -145,8 +148,8 @@ void TestSheetWriter::workbookHoldsCellsStylesAndPageSetup()
     const QString plain = env.path(u"plain.xlsx"_s);
     QCOMPARE(s.writeXlsx(plain), QString());
     const QMap<QString, Cell> t = readCells(sheetXml(plain));
-    QVERIFY(!t.value(u"B2"_s).type.isEmpty());
-    QCOMPARE(t.value(u"B2"_s).text, u"1234.50"_s);
+    QVERIFY(!t.value(u"B3"_s).type.isEmpty());
+    QCOMPARE(t.value(u"B3"_s).text, u"-20"_s);
     QVERIFY(!t.contains(u"D2"_s));
 }
 

@@ -1,4 +1,4 @@
-// Tests of the pay sheet and pay slip tables, the column sums and the two windows.
+// Tests of the pay sheet and pay slip tables, the money sums and the two windows.
 #include "support/test_env.h"
 
 #include "app/main_window.h"
@@ -37,54 +37,72 @@ Connection &wageDatabase(TestEnv &env)
     return cn;
 }
 
+// The table of a month of rows given as values.
+PayTable tableOf(ResultSet rs, const QStringList &captions, PayTable::Layout layout)
+{
+    return PayTable(std::make_shared<const PayMonth>(rs, captions), layout);
+}
+
+QStringList rowOf(const CellTable &t, int r)
+{
+    QStringList out;
+    for (int c = 0; c < t.columnCount(); ++c)
+        out << t.text(r, c);
+    return out;
+}
+
 } // namespace
 
 class TestPaySheet : public QObject {
     Q_OBJECT
 private slots:
-    void leadingNumbersAndSingleSums();
+    void moneyIsRoundedAndTotalledToTheCent();
     void paySheetAndSlipTables();
     void payWindows();
 };
 
-void TestPaySheet::leadingNumbersAndSingleSums()
+void TestPaySheet::moneyIsRoundedAndTotalledToTheCent()
 {
     using ModFlSum::LeadingNumber;
-    const std::pair<const char16_t *, double> cases[] = {{u"  1 2.5x", 12.5}, {u"1.2.3", 1.2}, {u"2e3kg", 2000.0},
-                                                         {u"5e", 5.0}, {u"合计", 0.0}, {u"-", 0.0}};
-    for (const auto &[text, value] : cases)
+    const std::pair<const char16_t *, double> leading[] = {{u"  1 2.5x", 12.5}, {u"1.2.3", 1.2}, {u"2e3kg", 2000.0},
+                                                           {u"5e", 5.0}, {u"合计", 0.0}, {u"-", 0.0}};
+    for (const auto &[text, value] : leading)
         QCOMPARE(LeadingNumber(text), value);
-    // Plain decimals and decimals followed by text read as the full conversion reads them.
-    QRandomGenerator digits(7);
-    for (int i = 0; i < 5000; ++i) {
-        QString t = QString::number(digits.bounded(2000000000)) + QString::number(digits.bounded(1000000));
-        t.insert(int(digits.bounded(int(t.size()) + 1)), QLatin1Char('.'));
-        if (i % 2)
-            t.prepend(QLatin1Char('-'));
-        QCOMPARE(LeadingNumber(t), t.toDouble());
-        QCOMPARE(LeadingNumber(t + QStringLiteral("元")), t.toDouble());
-    }
 
-    QCOMPARE(ModFlSum::SingleText(-0.0f), QStringLiteral("0"));
-    // Every value reads as the C library's seven-digit general form: cents, whole amounts, large and tiny values.
+    // Two decimals, half a cent away from zero as the decimal reads (1.005 lies just below in binary).
+    const std::pair<double, const char *> money[] = {{1.005, "1.01"}, {2.675, "2.68"}, {-0.005, "-0.01"}, {-0.004, "0.00"},
+                                                     {5108.18, "5108.18"}, {202277.5, "202277.50"}, {1200, "1200.00"},
+                                                     {0.1 + 0.2, "0.30"}, {99999999999.995, "100000000000.00"}};
+    for (const auto &[value, text] : money)
+        QCOMPARE(ModFlSum::MoneyText(value), QString::fromLatin1(text));
+
+    // Many amounts in cents add up to their exact decimal sum, whether taken from the values (the
+    // totals row) or read back from the cell texts (FlSum), and the two agree.
     QRandomGenerator rng(20050430);
-    for (int i = 0; i < 20000; ++i) {
-        const int scale = i % 4;
-        float f = float(rng.bounded(20000000) - 10000000) / (scale == 0 ? 100.0f : scale == 1 ? 1.0f : scale == 2 ? 7.0f : 1e6f);
-        if (i % 97 == 0)
-            f = float(rng.generateDouble() * 1e12);
-        if (f == 0.0f)
-            continue;
-        QCOMPARE(ModFlSum::SingleText(f), QString::asprintf("%.7G", double(f)));
+    const int n = 100000;
+    ResultSet rs;
+    rs.columns = {QStringLiteral("f0"), QStringLiteral("f1"), QStringLiteral("f2"), QStringLiteral("t1"), QStringLiteral("t2")};
+    qint64 exact1 = 0, exact2 = 0;
+    for (int i = 0; i < n; ++i) {
+        const qint64 a = rng.bounded(2000000) - 100000, b = rng.bounded(99999999);  // up to 19999.99 and 999999.99
+        exact1 += a;
+        exact2 += b;
+        rs.rows.append({QStringLiteral("200504"), QString::number(i), QStringLiteral("员工"), double(a) / 100, double(b) / 100});
     }
-
-    // Sums are single precision, rounded after each addition: 2^24 + 1 + 1 stays 2^24.
-    PayTable t;
-    t.cols = 1;
-    t.rows = {{QStringLiteral("head 99")}, {QStringLiteral("16777216")}, {QStringLiteral("1")}, {QStringLiteral("1")}, {QString()}};
-    QCOMPARE(ModFlSum::FlSum(t, 0), 16777216.0f);
-    t.rows = {{QStringLiteral("head")}, {QStringLiteral("0.1")}, {QStringLiteral("0.2")}, {QStringLiteral("3x")}};
-    QCOMPARE(ModFlSum::SingleText(ModFlSum::FlSum(t, 0)), QStringLiteral("3.3"));
+    const PayTable sheet = tableOf(rs, {}, PayTable::Sheet);
+    const auto decimal = [](qint64 cents) {
+        return QStringLiteral("%1%2.%3").arg(cents < 0 ? "-" : "").arg(std::abs(cents) / 100).arg(std::abs(cents) % 100, 2, 10, QLatin1Char('0'));
+    };
+    QCOMPARE(sheet.text(n + 1, 3), decimal(exact1));
+    QCOMPARE(sheet.text(n + 1, 4), decimal(exact2));
+    struct BeforeTotals {  // FlSum runs while the totals cell is still empty: rows 1 … n
+        const PayTable &t;
+        int Rows() const { return t.Rows() - 1; }
+        QString TextMatrix(int r, int c) const { return t.TextMatrix(r, c); }
+    };
+    QCOMPARE(ModFlSum::MoneyText(ModFlSum::FlSum(BeforeTotals{sheet}, 3)), decimal(exact1));
+    QCOMPARE(ModFlSum::MoneyText(ModFlSum::FlSum(BeforeTotals{sheet}, 4)), decimal(exact2));
+    QCOMPARE(sheet.number(n + 1, 4), double(exact2) / 100);
 }
 
 void TestPaySheet::paySheetAndSlipTables()
@@ -93,43 +111,53 @@ void TestPaySheet::paySheetAndSlipTables()
     Connection &cn = wageDatabase(env);
     fillMonth(cn, QStringLiteral("200504"));
     fillMonth(cn, QStringLiteral("200505"));
-    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2) values ('O''Brien','B1','x')"));
+    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2) values ('O''Brien','001','x')"));
 
-    const QString list = ColumnList(ReadShownColumns(cn, QStringLiteral("rsgz")).codes);
-    QCOMPARE(list, QStringLiteral("f0,f1,f2,T1,T2,T3,T4,T5,T6,T39,T40"));
+    const ShownColumns shown = ReadShownColumns(cn, QStringLiteral("rsgz"));
+    QCOMPARE(ColumnList(shown.codes), QStringLiteral("f0,f1,f2,T1,T2,T3,T4,T5,T6,T39,T40"));
 
-    // Employee number order, ties by id; a Null cell stays empty; totals from the fourth column on.
-    auto sheet = QueryPaySheet(cn, QStringLiteral("rsgz"), list, 11, QStringLiteral("200504"));
-    QVERIFY(sheet->TextMatrix(2, 2) == QStringLiteral("张三乙") && sheet->TextMatrix(2, 4).isEmpty());
-    QCOMPARE(sheet->rows.last(), QStringList({QStringLiteral("合计"), QString(), QString(), QStringLiteral("3700.5"),
-                                              QStringLiteral("20.1")}) + QStringList(6, QStringLiteral("0")));
+    // Employee number order, ties by id; a Null cell stays empty; amounts with two decimals;
+    // totals from the fourth column on.
+    const PayTable sheet(QueryMonth(cn, QStringLiteral("rsgz"), shown, QStringLiteral("200504")), PayTable::Sheet);
+    QCOMPARE(sheet.rowCount(), 5);
+    QCOMPARE(rowOf(sheet, 0).mid(0, 4), QStringList({"月份", "员工编号", "姓名", "基本工资"}));
+    QCOMPARE(rowOf(sheet, 1).mid(0, 5), QStringList({"200504", "A01", "张三", "1200.00", "0.10"}));
+    QVERIFY(sheet.text(2, 2) == QStringLiteral("张三乙") && sheet.text(2, 4).isEmpty());
+    QCOMPARE(rowOf(sheet, 4), QStringList({"合计", "", "", "3700.50", "20.10"}) + QStringList(6, QStringLiteral("0.00")));
+    // Month and number are texts whatever they read, amounts money, captions and a Null text.
+    QVERIFY(sheet.kind(1, 0) == CellTable::Text && sheet.kind(1, 1) == CellTable::Text && sheet.kind(0, 3) == CellTable::Text);
+    QVERIFY(sheet.kind(1, 3) == CellTable::Money && sheet.kind(2, 4) == CellTable::Text && sheet.kind(4, 3) == CellTable::Money);
+    QCOMPARE(sheet.number(3, 3), 1500.5);
 
-    // A month with a quote in it is one value, and a month without rows gives nothing.
-    QCOMPARE(QueryPaySheet(cn, QStringLiteral("rsgz"), list, 11, QStringLiteral("O'Brien"))->Rows(), 3);
-    QVERIFY(!QueryPaySheet(cn, QStringLiteral("rsgz"), list, 11, QStringLiteral("209912")));
+    // A month with a quote in it is one value, and a month without rows (or no shown item) gives nothing.
+    const PayTable quoted(QueryMonth(cn, QStringLiteral("rsgz"), shown, QStringLiteral("O'Brien")), PayTable::Sheet);
+    QVERIFY(quoted.rowCount() == 3 && quoted.text(1, 1) == QStringLiteral("001") && quoted.kind(1, 1) == CellTable::Text);
+    QVERIFY(!QueryMonth(cn, QStringLiteral("rsgz"), shown, QStringLiteral("209912")));
+    QVERIFY(!QueryMonth(cn, QStringLiteral("rsgz"), ShownColumns{}, QStringLiteral("200504")));
 
-    // Texts with trailing letters add their leading number; the first three columns get no total.
+    // A column holding any text stays text: its cells add the number they start with; the first
+    // three columns get no total.
     ResultSet rs;
-    rs.columns = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
-    rs.rows = {{QStringLiteral("9"), QStringLiteral("9"), QStringLiteral("9"), QStringLiteral("12abc")},
-               {QVariant(), QVariant(), QVariant(), QStringLiteral("0.5元")},
-               {QVariant(), QVariant(), QVariant(), QVariant()}};
-    const PayTable t = BuildPaySheet(rs, {QStringLiteral("A"), QStringLiteral("B")}, 4);
-    QCOMPARE(t.rows[0], (QStringList{QStringLiteral("A"), QStringLiteral("B"), QString(), QString()}));
-    QCOMPARE(t.rows.last(), (QStringList{QStringLiteral("合计"), QString(), QString(), QStringLiteral("12.5")}));
+    rs.columns = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")};
+    rs.rows = {{"9", "9", "9", QStringLiteral("12abc"), 2.5},
+               {QVariant(), QVariant(), QVariant(), QStringLiteral("0.5元"), QVariant()},
+               {QVariant(), QVariant(), QVariant(), 7.25, 1}};
+    const PayTable mixed = tableOf(rs, {QStringLiteral("A"), QStringLiteral("B")}, PayTable::Sheet);
+    QCOMPARE(rowOf(mixed, 0), QStringList({"A", "B", "", "", ""}));
+    QCOMPARE(rowOf(mixed, 3), QStringList({"", "", "", "7.25", "1.00"}));
+    QVERIFY(mixed.kind(3, 3) == CellTable::Text && mixed.kind(3, 4) == CellTable::Money);
+    QCOMPARE(rowOf(mixed, 4), QStringList({"合计", "", "", "19.75", "3.50"}));
 
-    // Pay slips, 2N+1 rows. A dictionary change after the column list was built: captions are read afresh, clipped to the columns.
-    const QStringList codes = ReadShownColumns(cn, QStringLiteral("rsgz")).codes.mid(0, 4);
-    cn.execute(QStringLiteral("update rs_codedict set colm_name='工号' where colm_code='f1'"));
-    auto slips = QueryPaySlips(cn, QStringLiteral("rsgz"), ColumnList(codes), 4, QStringLiteral("200504"));
-    QVERIFY(slips && slips->Rows() == 2 * 3 + 1);
-    const QStringList caption{QStringLiteral("月份"), QStringLiteral("工号"), QStringLiteral("姓名"), QStringLiteral("基本工资")};
+    // Pay slips, 2N+1 rows: a caption row above each employee, the last row empty; slips come in
+    // blocks of two rows.
+    const PayTable slips(QueryMonth(cn, QStringLiteral("rsgz"), shown, QStringLiteral("200504")), PayTable::Slips);
+    QVERIFY(slips.rowCount() == 7 && slips.blockRows() == 2 && sheet.blockRows() == 0);
     for (int r = 0; r < 6; r += 2)
-        QCOMPARE(slips->rows[r], caption);
-    QCOMPARE(slips->rows[1], (QStringList{QStringLiteral("200504"), QStringLiteral("A01"), QStringLiteral("张三"), QStringLiteral("1200")}));
-    QVERIFY(slips->TextMatrix(3, 2) == QStringLiteral("张三乙") && slips->TextMatrix(5, 2) == QStringLiteral("李四"));
-    QCOMPARE(slips->rows[6], QStringList(4));
-    QVERIFY(!QueryPaySlips(cn, QStringLiteral("rsgz"), ColumnList(codes), 4, QStringLiteral("200506")));
+        QCOMPARE(rowOf(slips, r), shown.captions);
+    QCOMPARE(rowOf(slips, 1).mid(0, 4), QStringList({"200504", "A01", "张三", "1200.00"}));
+    QVERIFY(slips.text(3, 2) == QStringLiteral("张三乙") && slips.text(3, 4).isEmpty() && slips.text(5, 2) == QStringLiteral("李四"));
+    QCOMPARE(rowOf(slips, 6), QStringList(11));
+    QVERIFY(slips.kind(2, 3) == CellTable::Text && slips.kind(3, 3) == CellTable::Money);
 }
 
 void TestPaySheet::payWindows()
@@ -152,14 +180,26 @@ void TestPaySheet::payWindows()
     QCOMPARE(month->text(), QStringLiteral("200504"));
     QCOMPARE(grid->Rows(), 5);
     QCOMPARE(grid->TextMatrix(0, 3), QStringLiteral("基本工资"));
-    QVERIFY(grid->TextMatrix(4, 0) == QStringLiteral("合计") && grid->TextMatrix(4, 3) == QStringLiteral("3700.5"));
+    QVERIFY(grid->TextMatrix(4, 0) == QStringLiteral("合计") && grid->TextMatrix(4, 3) == QStringLiteral("3700.50"));
+    // Amounts to the right, the month and the names to the left.
+    auto alignment = [grid](int row, int col) {
+        return grid->model()->index(row - 1, col).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+    };
+    QVERIFY(alignment(1, 0) == Qt::AlignLeft && alignment(1, 2) == Qt::AlignLeft && alignment(1, 3) == Qt::AlignRight);
+    QVERIFY(alignment(4, 0) == Qt::AlignLeft && alignment(4, 10) == Qt::AlignRight);
     sheet.selectMonth(QStringLiteral("209912"));
     QVERIFY(grid->Rows() == 5 && grid->TextMatrix(1, 2) == QStringLiteral("张三"));
-    // A month with rows after it: cleared and refilled.
+
+    // An item hidden and another renamed while the window is open: the next query labels every
+    // column with its own caption.
+    cn.execute(QStringLiteral("update rs_codedict set can_show='0' where colm_code='T2'"));
+    cn.execute(QStringLiteral("update rs_codedict set colm_name='提成' where colm_code='T3'"));
     month->setText(QStringLiteral("200505"));
     sheet.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-    QCOMPARE(grid->Rows(), 3);
-    QVERIFY(grid->TextMatrix(1, 2) == QStringLiteral("王五") && grid->TextMatrix(2, 3) == QStringLiteral("800"));
+    QVERIFY(grid->Rows() == 3 && grid->Cols() == 10);
+    QVERIFY(grid->TextMatrix(1, 2) == QStringLiteral("王五") && grid->TextMatrix(1, 3) == QStringLiteral("800.00"));
+    QVERIFY(grid->TextMatrix(0, 4) == QStringLiteral("提成") && grid->TextMatrix(0, 8) == QStringLiteral("应发合计"));
+    QCOMPARE(sheet.columnList(), QStringLiteral("f0,f1,f2,T1,T3,T4,T5,T6,T39,T40"));
 
     // Printing without a printer: a PDF beside the program, and the message says where.
     sheet.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
@@ -174,7 +214,7 @@ void TestPaySheet::payWindows()
     auto *slipGrid = slips.findChild<FlexGrid *>(QStringLiteral("MSFl"));
     QCOMPARE(slipGrid->Rows(), 7);
     QVERIFY(slipGrid->TextMatrix(2, 2) == QStringLiteral("姓名") && slipGrid->TextMatrix(3, 2) == QStringLiteral("张三乙"));
-    QCOMPARE(slipGrid->TextMatrix(3, 4), QString());  // a Null item
+    QCOMPARE(slipGrid->TextMatrix(3, 3), QStringLiteral("1000.00"));
 
     // The wage menu opens each window once.
     form_main main;

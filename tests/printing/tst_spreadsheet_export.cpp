@@ -1,8 +1,18 @@
 // Tests of ClsFlPrint: the exported workbook read back from its parts, file names, printing and preview.
 #include "support/test_env.h"
 
+#include "app/program_state.h"
+#include "dictionary/personnel_tables.h"
+#include "platform/db/connection.h"
+#include "platform/print/report_preview.h"
 #include "platform/ui/flex_grid.h"
+#include "printing/pay_sheet_window.h"
+#include "printing/pay_slip_window.h"
 #include "printing/spreadsheet_export.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <sqlite3.h>
 
 #include <QFile>
 #include "support/tools.h"
@@ -15,6 +25,7 @@ namespace {
 // The parts of a worksheet the tests look at.
 struct Sheet {
     QMap<QString, QString> values;  // "A1" → text or number
+    QMap<QString, QString> types;   // "A1" → "inlineStr", "s", or empty for a number
     QMap<QString, int> styles;      // "A1" → cellXfs index
     QList<std::pair<int, double>> widths;  // (1-based first column, width)
     QString header;
@@ -32,6 +43,7 @@ Sheet readSheet(const QString &xlsx)
         if (x.name() == QLatin1String("c")) {
             ref = a.value(QLatin1String("r")).toString();
             s.styles[ref] = a.value(QLatin1String("s")).toInt();
+            s.types[ref] = a.value(QLatin1String("t")).toString();
         } else if (x.name() == QLatin1String("v") || x.name() == QLatin1String("t")) {
             s.values[ref] = x.readElementText();
         } else if (x.name() == QLatin1String("col")) {
@@ -43,11 +55,12 @@ Sheet readSheet(const QString &xlsx)
     return s;
 }
 
-// Font name, bold and a full thin border of each cell format (cellXfs order).
+// Font name, bold, a full thin border and the number format of each cell format (cellXfs order).
 struct Format {
     QString font;
     bool bold = false;
     bool border = false;
+    QString numberFormat;  // empty: general
 };
 
 QList<Format> readFormats(const QString &xlsx)
@@ -63,14 +76,34 @@ QList<Format> readFormats(const QString &xlsx)
     };
     const QStringList fonts = items(QStringLiteral("fonts"), QStringLiteral("font")),
                       borders = items(QStringLiteral("borders"), QStringLiteral("border"));
+    QMap<QString, QString> numberFormats{{QStringLiteral("4"), QStringLiteral("#,##0.00")}};  // built in
+    for (const QString &f : items(QStringLiteral("numFmts"), QStringLiteral("numFmt")))
+        numberFormats[attr(f, QStringLiteral("numFmtId"))] = attr(f, QStringLiteral("formatCode"));
     QList<Format> xfs;
     for (const QString &xf : items(QStringLiteral("cellXfs"), QStringLiteral("xf "))) {
         const QString font = fonts.value(attr(xf, QStringLiteral("fontId")).toInt());
         xfs.append({attr(font, QStringLiteral("<name val")), font.contains(QStringLiteral("<b/>")),
-                    borders.value(attr(xf, QStringLiteral("borderId")).toInt()).count(QStringLiteral("style=\"thin\"")) == 4});
+                    borders.value(attr(xf, QStringLiteral("borderId")).toInt()).count(QStringLiteral("style=\"thin\"")) == 4,
+                    numberFormats.value(attr(xf, QStringLiteral("numFmtId")))});
     }
     return xfs;
 }
+
+// A month of n employees in 200504 numbered "00001" …, named 张三1 …, with t1 = i + 0.25 and t2 = 0.1.
+Connection &payMonth(TestEnv &env, int n)
+{
+    Connection &cn = env.openNewDatabase();
+    ModJgupdate::CreateWageTables(cn);
+    ModJgupdate::WriteDefaultWageItems(cn);
+    const QByteArray sql = "insert into rsgz (f0,f1,f2,t1,t2) with recursive n(i) as (select 1 union all select i + 1 "
+                           "from n where i < " + QByteArray::number(n) + ") select '200504', printf('%05d', i), '张三' || i, "
+                           "i + 0.25, 0.1 from n";
+    if (sqlite3_exec(cn.sqliteHandle(), sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("%s", sqlite3_errmsg(cn.sqliteHandle()));
+    return cn;
+}
+
+FlexGrid *gridOf(QWidget &window) { return window.findChild<FlexGrid *>(QStringLiteral("MSFl")); }
 
 } // namespace
 
@@ -79,6 +112,9 @@ class TestSpreadsheetExport : public QObject {
 private slots:
     void exportedWorkbook();
     void namesWideGridsAndModes();
+    void payMonthInTheWorkbook();
+    void slipsPrintWholeAndTheSheetRepeatsItsHeader();
+    void largeMonthPreviewDrawsPagesOnDemand();
 };
 
 void TestSpreadsheetExport::exportedWorkbook()
@@ -179,6 +215,123 @@ void TestSpreadsheetExport::namesWideGridsAndModes()
     QVERIFY(p.lastPreview() && p.lastPreview()->isVisible() && !p.lastPreview()->isModal());
     QVERIFY(p.lastFile().isEmpty() && env.messages.records.size() == 2);
     p.lastPreview()->close();
+}
+
+void TestSpreadsheetExport::payMonthInTheWorkbook()
+{
+    TestEnv env;
+    payMonth(env, 3);
+    FrmgzDprint sheet;
+    sheet.selectMonth(QStringLiteral("200504"));
+    sheet.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    const QString path = env.path(QStringLiteral("book1.xlsx"));
+    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("导出后，保存文件名称为") + path});
+
+    // Month and employee number are text cells, however they read; amounts are numbers in the
+    // money format, the totals row too; captions and names stay text.
+    const Sheet s = readSheet(path);
+    const QList<Format> xf = readFormats(path);
+    for (const char *ref : {"A2", "B2", "C2", "A5", "D1"})
+        QVERIFY2(!s.types.value(QLatin1String(ref)).isEmpty(), ref);
+    QVERIFY(s.values.value("A2") == "200504" && s.values.value("B2") == "00001" && s.values.value("A5") == "合计");
+    const std::pair<const char *, double> amounts[] = {{"D2", 1.25}, {"E2", 0.1}, {"D4", 3.25}, {"D5", 6.75}, {"E5", 0.3}, {"F5", 0}};
+    for (const auto &[ref, value] : amounts) {
+        QVERIFY2(s.types.value(QLatin1String(ref)).isEmpty(), ref);
+        QCOMPARE(s.values.value(QLatin1String(ref)).toDouble(), value);
+        QCOMPARE(xf.value(s.styles.value(QLatin1String(ref))).numberFormat, QStringLiteral("#,##0.00"));
+    }
+    QVERIFY(!s.values.contains("B5") && !s.values.contains("C5"));  // no total of the number and the name
+}
+
+void TestSpreadsheetExport::slipsPrintWholeAndTheSheetRepeatsItsHeader()
+{
+    TestEnv env;
+    payMonth(env, 150);
+    FrmgzTprint slips;
+    slips.selectMonth(QStringLiteral("200504"));
+    ClsFlPrint p;
+    p.strReportName = QStringLiteral("200504工资表");
+    const SheetWriter slipSheet = p.SheetFor(*gridOf(slips));
+    QVERIFY(!slipSheet.repeatHeaderRow());
+    const ReportLayout slipPages = slipSheet.toReport().layout();
+    QVERIFY(slipPages.pages.size() >= 3);
+    int slipsSeen = 0;
+    for (const ReportPage &page : slipPages.pages) {
+        if (page.rowCount == 0)
+            continue;
+        // No repeated header: the page starts with a slip's caption row, and every slip on it has
+        // its caption and its values there.
+        QVERIFY(!page.find(QStringLiteral("Head0")));
+        const QList<const PlacedItem *> captions = page.findAll(QStringLiteral("Cell0_1")),
+                                        values = page.findAll(QStringLiteral("Cell1_1"));
+        QCOMPARE(captions.size(), page.rowCount);
+        QCOMPARE(values.size(), page.rowCount);
+        for (int i = 0; i < page.rowCount; ++i) {
+            QVERIFY(captions[i]->text == QStringLiteral("员工编号") && captions[i]->row == values[i]->row);
+            QCOMPARE(values[i]->text, QStringLiteral("%1").arg(page.firstRow + i + 1, 5, 10, QLatin1Char('0')));
+            QVERIFY(values[i]->rect.top() == captions[i]->rect.bottom() + 1);
+        }
+        slipsSeen += page.rowCount;
+    }
+    QCOMPARE(slipsSeen, 150);  // the empty row after the last slip prints nothing
+
+    // The printed PDF: on every page each employee's caption row comes with the employee's values.
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        p.lx = QStringLiteral("P");
+        p.Flprint(*gridOf(slips));
+        const QStringList pages = pdfLayoutText(p.lastFile()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QVERIFY(pages.size() >= 3);
+        qsizetype names = 0;
+        for (const QString &page : pages) {
+            QCOMPARE(page.count(QStringLiteral("员工编号")), page.count(QStringLiteral("张三")));
+            names += page.count(QStringLiteral("张三"));
+        }
+        QCOMPARE(names, 150);
+    }
+
+    // The pay sheet keeps its caption row at the top of every page.
+    FrmgzDprint sheet;
+    sheet.selectMonth(QStringLiteral("200504"));
+    const SheetWriter sheetSheet = p.SheetFor(*gridOf(sheet));
+    QVERIFY(sheetSheet.repeatHeaderRow());
+    const ReportLayout sheetPages = sheetSheet.toReport().layout();
+    QVERIFY(sheetPages.pages.size() >= 2);
+    for (const ReportPage &page : sheetPages.pages)
+        QCOMPARE(page.find(QStringLiteral("Head1"))->text, QStringLiteral("员工编号"));
+
+    // In the workbooks: the pay sheet's header row repeats when printed, the slips' does not.
+    const QString sheetBook = env.path(QStringLiteral("s.xlsx")), slipBook = env.path(QStringLiteral("t.xlsx"));
+    QVERIFY(sheetSheet.writeXlsx(sheetBook).isEmpty() && slipSheet.writeXlsx(slipBook).isEmpty());
+    QVERIFY(xlsxPart(sheetBook, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("$1:$1")));
+    QVERIFY(!xlsxPart(slipBook, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("$1:$1")));
+}
+
+void TestSpreadsheetExport::largeMonthPreviewDrawsPagesOnDemand()
+{
+    TestEnv env;
+    payMonth(env, 20000);
+    FrmgzDprint sheet;
+    sheet.selectMonth(QStringLiteral("200504"));
+    sheet.findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    ReportPreview *preview = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<ReportPreview *>(w))
+            preview = p;
+    QVERIFY(preview && QTest::qWaitForWindowExposed(preview));
+    ReportPageView *pages = preview->previewWidget();
+    const QImage shown = pages->grab().toImage();
+    // The first page is on screen while almost none of the others has been drawn.
+    QVERIFY(preview->pageCount() > 300);
+    QVERIFY(pages->pagesDrawn() >= 1 && pages->pagesDrawn() <= 3);
+    QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("labPage"))->text().trimmed(),
+             QStringLiteral("第 1 页 / 共 %1 页").arg(preview->pageCount()));
+    QVERIFY(shown.pixelColor(shown.width() / 2, shown.height() / 2) != shown.pixelColor(1, 1));  // paper, not background
+    // The last page is drawn when it is asked for.
+    const int drawn = pages->pagesDrawn();
+    preview->action(QStringLiteral("actLastPage"))->trigger();
+    pages->grab();
+    QVERIFY(preview->currentPage() == preview->pageCount() && pages->pagesDrawn() <= drawn + 3);
+    delete preview;
 }
 
 QTEST_MAIN(TestSpreadsheetExport)

@@ -362,6 +362,8 @@ QVariant Recordset::valueAt(int row, int column) const
     return d->rows.at(row).at(column);
 }
 
+QList<QVariantList> Recordset::rowValues() const { return d->open ? d->rows : QList<QVariantList>(); }
+
 void Recordset::setValueAt(int row, int column, const QVariant &v)
 {
     requireOpen();

@@ -62,6 +62,9 @@ public:
 
     // Any row without moving the cursor (for grids).
     QVariant valueAt(int row, int column) const;
+    // Every row's values as they are now (the visible fields first), shared until either side
+    // changes: a copy that costs nothing however many rows there are.
+    QList<QVariantList> rowValues() const;
     // Writes through at once (a grid edit); on the row of a pending edit or new row it joins that edit.
     void setValueAt(int row, int column, const QVariant &v);
 

@@ -32,3 +32,10 @@ int RecordsetSource::columnIndex(const QString &field) const
 {
     return m_rs && m_rs->isOpen() ? m_rs->fieldIndex(field.trimmed()) : -1;
 }
+
+std::shared_ptr<const ReportDataSource> RecordsetSource::snapshot() const
+{
+    if (!m_rs || !m_rs->isOpen())
+        return std::make_shared<TableSource>();
+    return std::make_shared<TableSource>(m_rs->fieldNames(), m_rs->rowValues());
+}

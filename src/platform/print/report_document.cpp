@@ -164,8 +164,8 @@ ReportSection *ReportDocument::sectionOf(const QString &controlName)
 
 void ReportDocument::detachData()
 {
-    if (m_source)
-        m_source = TableSource::copyOf(*m_source);
+    if (m_source && !m_source->isSnapshot())
+        m_source = m_source->snapshot();
 }
 
 int ReportDocument::pageCount() const

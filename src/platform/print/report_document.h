@@ -142,7 +142,8 @@ public:
     void setDataSource(std::shared_ptr<const ReportDataSource> source) { m_source = std::move(source); }
     const ReportDataSource *dataSource() const { return m_source.get(); }
     std::shared_ptr<const ReportDataSource> sharedDataSource() const { return m_source; }
-    // Replaces the data source by a copy of its values, so the report no longer depends on it.
+    // Replaces a data source that may change (a recordset) by a snapshot of its rows, so the report
+    // no longer depends on it; a source that never changes is kept as it is.
     void detachData();
 
     // The date and time that %D, %d and %T show; the current time unless set.

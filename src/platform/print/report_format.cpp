@@ -244,49 +244,6 @@ bool toNumber(const QVariant &value, double *out)
     }
 }
 
-bool isPlainNumber(const QString &text, double *value, int *decimals)
-{
-    const int n = int(text.size());
-    int i = 0;
-    if (i < n && text.at(i) == QLatin1Char('-'))
-        ++i;
-    const int intStart = i;
-    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128)
-        ++i;
-    const int intDigits = i - intStart;
-    if (intDigits == 0 || (intDigits > 1 && text.at(intStart) == QLatin1Char('0')))
-        return false;
-    int fracDigits = 0;
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        ++i;
-        const int fracStart = i;
-        while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128)
-            ++i;
-        fracDigits = i - fracStart;
-        if (fracDigits == 0)
-            return false;
-    }
-    if (i != n)
-        return false;
-    // Significant digits: leading zeros of "0.000123" do not count.
-    int significant = 0;
-    bool started = false;
-    for (int k = intStart; k < n; ++k) {
-        const QChar d = text.at(k);
-        if (d == QLatin1Char('.'))
-            continue;
-        started = started || d != QLatin1Char('0');
-        significant += started ? 1 : 0;
-    }
-    if (significant > 15)
-        return false;
-    if (value)
-        *value = text.toDouble();
-    if (decimals)
-        *decimals = fracDigits;
-    return true;
-}
-
 QString formatNumber(double value, const QString &pattern)
 {
     const QString named = namedPattern(pattern);

@@ -10,11 +10,6 @@ namespace ReportFormat {
 // Null, empty text and other text are not numbers.
 bool toNumber(const QVariant &value, double *out);
 
-// True for text that is a plain decimal number a spreadsheet may hold as a number without changing
-// how it reads: an optional '-', no leading zeros ("007" stays text), at most 15 significant digits
-// (longer ones, such as identity numbers, would lose digits). Gives the value and its decimals.
-bool isPlainNumber(const QString &text, double *value = nullptr, int *decimals = nullptr);
-
 // Formats a number with a pattern of digit placeholders: '0' always shows a digit, '#' only a
 // significant one, '.' the decimal point, ',' between integer placeholders groups thousands,
 // '%' multiplies by 100 and shows itself; other characters, "quoted text" and \x escapes are shown

@@ -280,7 +280,7 @@ void ReportPager::place(ReportPage &page, const PreparedSection &ps, int top, in
         }
         item.border = c.border;
         item.font = p.font;
-        QVariant generalValue;  // AlignGeneral: the value that decides the side
+        bool numeric = c.kind == Rpt::Total;  // AlignGeneral: numbers right, other values left
         switch (c.kind) {
         case Rpt::Label:
             item.text = p.hasTokens ? expandTokens(p.fixedText, page.number) : p.fixedText;
@@ -291,8 +291,8 @@ void ReportPager::place(ReportPage &page, const PreparedSection &ps, int top, in
             if (r < 0 && pageRows > 0)
                 r = (kind == Rpt::PageFooter || kind == Rpt::ReportFooter) ? pageFirst + pageRows - 1 : pageFirst;
             if (r >= 0 && p.column >= 0 && m_source) {
-                generalValue = m_source->value(r, p.column);
-                item.text = ReportFormat::formatValue(generalValue, c.format);
+                item.text = ReportFormat::formatValue(m_source->value(r, p.column), c.format);
+                numeric = c.alignment == Rpt::AlignGeneral && m_source->numberAt(r, p.column);
             }
             break;
         }
@@ -304,13 +304,8 @@ void ReportPager::place(ReportPage &page, const PreparedSection &ps, int top, in
             break;
         }
         item.alignment = c.alignment;
-        if (c.alignment == Rpt::AlignGeneral) {
-            double unused = 0;
-            const bool numeric = c.kind == Rpt::Total
-                || (generalValue.typeId() == QMetaType::QString ? ReportFormat::isPlainNumber(generalValue.toString())
-                                                                 : ReportFormat::toNumber(generalValue, &unused));
+        if (c.alignment == Rpt::AlignGeneral)
             item.alignment = numeric ? Rpt::AlignRight : Rpt::AlignLeft;
-        }
         item.area = c.padding > 0 ? item.rect.adjusted(c.padding, 0, -c.padding, 0) : item.rect;
         item.textRect = alignText(item.text, item.area, item.alignment, item.font);
         page.items.append(std::move(item));

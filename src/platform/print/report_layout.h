@@ -13,6 +13,8 @@
 
 #include <vector>
 
+class QPainter;
+
 // One thing drawn on a page. Rectangles are in twips from the paper's top left corner.
 struct PlacedItem {
     enum Kind { Text, Line };
@@ -56,6 +58,8 @@ public:
     explicit ReportPager(const ReportDocument &doc);
     int pageCount() const { return m_pageCount; }
     ReportPage page(int index) const;  // 0-based
+    // Draws a laid-out page on a painter whose unit is the twip (paper's top left at 0, 0).
+    void paint(QPainter &painter, const ReportPage &page) const;
     const QList<ReportFont> &fonts() const { return m_fonts; }
     const std::vector<QFont> &qfonts() const { return m_qfonts; }
     const std::vector<QFontMetricsF> &metrics() const { return m_metrics; }

@@ -1,4 +1,4 @@
-// ReportPreview: the non-modal preview window of a report.
+// ReportPreview: the non-modal preview window of a report, and the view that draws its pages on demand.
 #include "platform/print/report_preview.h"
 #include "platform/print/print_files.h"
 #include "platform/shell/shell.h"
@@ -9,29 +9,192 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-ReportPreview::ReportPreview(const ReportDocument &doc, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_doc(doc), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+#include <cmath>
+
+namespace {
+constexpr int kGap = 12;        // pixels between pages and around them
+constexpr int kCachedPages = 8;  // pictures of pages kept
+constexpr double kMinZoom = 0.005, kMaxZoom = 0.5;
+} // namespace
+
+// ---- ReportPageView
+
+ReportPageView::ReportPageView(const ReportDocument &doc, const ReportPager &pager, QWidget *parent)
+    : QAbstractScrollArea(parent), m_doc(doc), m_pager(pager)
+{
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    verticalScrollBar()->setSingleStep(40);
+    horizontalScrollBar()->setSingleStep(40);
+}
+
+int ReportPageView::pageCount() const { return m_pager.pageCount(); }
+
+QSize ReportPageView::pagePixels() const
+{
+    return QSize(std::max(1, int(std::lround(m_doc.paperWidth() * m_zoom))),
+                 std::max(1, int(std::lround(m_doc.paperHeight() * m_zoom))));
+}
+
+int ReportPageView::pitch() const { return pagePixels().height() + kGap; }
+
+int ReportPageView::currentPage() const
+{
+    // The page at the top of the view (from a quarter of it on), or the last page once the view
+    // can go no further down.
+    const QScrollBar *bar = verticalScrollBar();
+    if (bar->maximum() > 0 && bar->value() >= bar->maximum())
+        return std::max(1, pageCount());
+    return std::clamp((bar->value() + pitch() / 4) / pitch() + 1, 1, std::max(1, pageCount()));
+}
+
+void ReportPageView::setCurrentPage(int page)
+{
+    page = std::clamp(page, 1, std::max(1, pageCount()));
+    verticalScrollBar()->setValue((page - 1) * pitch());
+    notePage();
+}
+
+void ReportPageView::setZoom(double pixelsPerTwip)
+{
+    m_fit = FitNone;
+    const int page = currentPage();
+    m_zoom = std::clamp(pixelsPerTwip, kMinZoom, kMaxZoom);
+    m_cache.clear();
+    updateScrollBars();
+    setCurrentPage(page);
+    viewport()->update();
+}
+
+void ReportPageView::zoomIn() { setZoom(m_zoom * 1.25); }
+
+void ReportPageView::zoomOut() { setZoom(m_zoom / 1.25); }
+
+void ReportPageView::fitToWidth()
+{
+    m_fit = FitWidth;
+    applyFit();
+}
+
+void ReportPageView::fitInView()
+{
+    m_fit = FitPage;
+    applyFit();
+}
+
+void ReportPageView::applyFit()
+{
+    const Fit fit = m_fit;
+    const int page = currentPage();
+    const double byWidth = double(viewport()->width() - 2 * kGap) / m_doc.paperWidth();
+    const double byHeight = double(viewport()->height() - 2 * kGap) / m_doc.paperHeight();
+    const double z = std::clamp(fit == FitPage ? std::min(byWidth, byHeight) : byWidth, kMinZoom, kMaxZoom);
+    if (z != m_zoom) {
+        m_zoom = z;
+        m_cache.clear();
+    }
+    updateScrollBars();
+    verticalScrollBar()->setValue((page - 1) * pitch());
+    m_fit = fit;
+    viewport()->update();
+}
+
+void ReportPageView::updateScrollBars()
+{
+    const QSize page = pagePixels();
+    const qint64 height = qint64(pageCount()) * pitch() + kGap;
+    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setRange(0, int(std::min<qint64>(INT_MAX, std::max<qint64>(0, height - viewport()->height()))));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, page.width() + 2 * kGap - viewport()->width()));
+}
+
+QImage ReportPageView::pageImage(int page)
+{
+    const int index = page - 1;
+    for (auto it = m_cache.begin(); it != m_cache.end(); ++it)
+        if (it->first == index) {
+            m_cache.splice(m_cache.begin(), m_cache, it);
+            return m_cache.front().second;
+        }
+    QImage image(pagePixels(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        p.scale(m_zoom, m_zoom);
+        m_pager.paint(p, m_pager.page(index));
+    }
+    ++m_drawn;
+    m_cache.emplace_front(index, image);
+    if (m_cache.size() > kCachedPages)
+        m_cache.pop_back();
+    return image;
+}
+
+void ReportPageView::paintEvent(QPaintEvent *event)
+{
+    QPainter p(viewport());
+    const QSize page = pagePixels();
+    const int x = std::max(kGap, (viewport()->width() - page.width()) / 2) - horizontalScrollBar()->value();
+    const int top = verticalScrollBar()->value();
+    const QRect dirty = event->rect();
+    const int first = std::max(0, (top + dirty.top() - kGap) / pitch());
+    const int last = std::min(pageCount() - 1, (top + dirty.bottom()) / pitch());
+    for (int i = first; i <= last; ++i) {
+        const int y = kGap + i * pitch() - top;
+        p.fillRect(QRect(QPoint(x + 3, y + 3), page), QColor(0, 0, 0, 60));  // a shadow
+        p.drawImage(QPoint(x, y), pageImage(i + 1));
+    }
+}
+
+void ReportPageView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_fit != FitNone)
+        applyFit();
+    else
+        updateScrollBars();
+}
+
+void ReportPageView::scrollContentsBy(int dx, int dy)
+{
+    QAbstractScrollArea::scrollContentsBy(dx, dy);
+    notePage();
+}
+
+void ReportPageView::notePage()
+{
+    const int page = currentPage();
+    if (page != m_lastPage) {
+        m_lastPage = page;
+        emit currentPageChanged(page);
+    }
+}
+
+// ---- ReportPreview
+
+ReportPreview::ReportPreview(const ReportDocument &doc, QWidget *parent) : QWidget(parent, Qt::Window), m_doc(doc)
 {
     setObjectName(QStringLiteral("ReportPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(m_doc.caption().isEmpty() ? QStringLiteral("报表打印") : m_doc.caption());
     m_doc.detachData();  // the caller's recordset may close or change while this window is open
-
-    m_printer->setFullPage(true);
-    m_printer->setPageLayout(m_doc.pageLayout());
+    m_pager = std::make_unique<ReportPager>(m_doc);
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("tbPreview"));
     m_toolBar->setAccessibleName(QStringLiteral("预览工具栏"));
-    m_preview = new QPrintPreviewWidget(m_printer.get(), this);
-    m_preview->setObjectName(QStringLiteral("PreviewPages"));
-    m_preview->setAccessibleName(QStringLiteral("报表预览"));
-    m_preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+    m_view = new ReportPageView(m_doc, *m_pager, this);
+    m_view->setObjectName(QStringLiteral("PreviewPages"));
+    m_view->setAccessibleName(QStringLiteral("报表预览"));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("labPage"));
 
@@ -46,9 +209,9 @@ ReportPreview::ReportPreview(const ReportDocument &doc, QWidget *parent)
     add("actPrint", QStringLiteral("打印"), QKeySequence::Print, [this] { printReport(); });
     add("actSavePdf", QStringLiteral("另存为PDF"), QKeySequence::Save, [this] { savePdf(); });
     m_toolBar->addSeparator();
-    add("actZoomIn", QStringLiteral("放大"), QKeySequence::ZoomIn, [this] { m_preview->zoomIn(); });
-    add("actZoomOut", QStringLiteral("缩小"), QKeySequence::ZoomOut, [this] { m_preview->zoomOut(); });
-    add("actFitWidth", QStringLiteral("适合宽度"), QKeySequence(), [this] { m_preview->fitToWidth(); });
+    add("actZoomIn", QStringLiteral("放大"), QKeySequence::ZoomIn, [this] { m_view->zoomIn(); });
+    add("actZoomOut", QStringLiteral("缩小"), QKeySequence::ZoomOut, [this] { m_view->zoomOut(); });
+    add("actFitWidth", QStringLiteral("适合宽度"), QKeySequence(), [this] { m_view->fitToWidth(); });
     m_toolBar->addSeparator();
     add("actFirstPage", QStringLiteral("首页"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goToPage(1); });
     add("actPreviousPage", QStringLiteral("上一页"), QKeySequence(Qt::Key_PageUp),
@@ -64,13 +227,11 @@ ReportPreview::ReportPreview(const ReportDocument &doc, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
-    layout->addWidget(m_preview, 1);
+    layout->addWidget(m_view, 1);
 
-    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *printer) { m_doc.print(printer); });
-    connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportPreview::updatePageLabel);
+    connect(m_view, &ReportPageView::currentPageChanged, this, &ReportPreview::updatePageLabel);
     resize(900, 700);
-    m_preview->updatePreview();
-    m_preview->fitToWidth();
+    m_view->fitToWidth();
     updatePageLabel();
 }
 
@@ -85,21 +246,15 @@ QAction *ReportPreview::action(const QString &objectName) const
     return nullptr;
 }
 
-int ReportPreview::currentPage() const
-{
-    return m_preview->currentPage();
-}
+int ReportPreview::currentPage() const { return m_view->currentPage(); }
 
-int ReportPreview::pageCount() const
-{
-    return m_preview->pageCount();
-}
+int ReportPreview::pageCount() const { return m_view->pageCount(); }
 
 void ReportPreview::goToPage(int page)
 {
     if (pageCount() < 1)
         return;
-    m_preview->setCurrentPage(std::clamp(page, 1, pageCount()));
+    m_view->setCurrentPage(std::clamp(page, 1, pageCount()));
     updatePageLabel();
 }
 

@@ -67,11 +67,12 @@ void drawText(QPainter &p, const PlacedItem &item, const QFontMetricsF &fm)
     }
 }
 
-// Draws one laid-out page on a painter whose unit is the twip.
-void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
+} // namespace
+
+void ReportPager::paint(QPainter &p, const ReportPage &page) const
 {
-    const std::vector<QFont> &fonts = pager.qfonts();
-    const std::vector<QFontMetricsF> &metrics = pager.metrics();
+    const std::vector<QFont> &fonts = m_qfonts;
+    const std::vector<QFontMetricsF> &metrics = m_metrics;
     int currentFont = -1;
     int currentPen = -1;
     p.setBrush(Qt::NoBrush);
@@ -97,6 +98,8 @@ void drawPage(QPainter &p, const ReportPager &pager, const ReportPage &page)
     }
 }
 
+namespace {
+
 // Renders pages [from, to] (0-based) of the report on a paged device that is already set up.
 bool renderPages(const ReportPager &pager, QPagedPaintDevice *device, int from, int to)
 {
@@ -111,7 +114,7 @@ bool renderPages(const ReportPager &pager, QPagedPaintDevice *device, int from, 
         }
         p.resetTransform();
         p.scale(scale, scale);
-        drawPage(p, pager, pager.page(i));
+        pager.paint(p, pager.page(i));
     }
     return p.end();
 }

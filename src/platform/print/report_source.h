@@ -1,5 +1,7 @@
-// Row sources of reports: an abstract table of values, a plain in-memory table and a recordset adapter.
+// Row sources of reports: an abstract table of values, a plain in-memory table, and adapters of a recordset and of a table of cells.
 #pragma once
+
+#include "platform/ui/cell_table.h"
 
 #include <QList>
 #include <QPointer>
@@ -20,6 +22,13 @@ public:
     virtual QVariant value(int row, int column) const = 0;  // an invalid QVariant outside the table
     // Column of a field name, without regard to case; -1 when the source has no such column.
     virtual int columnIndex(const QString &field) const;
+    // Whether a value is a number, for fields that align by what they show: numbers of a number
+    // type and text that is a plain number (Cells::isPlainNumber).
+    virtual bool numberAt(int row, int column) const;
+    // True when the rows never change (a preview may keep the source as it is); otherwise
+    // snapshot() gives a copy that no longer depends on anything that may change.
+    virtual bool isSnapshot() const { return false; }
+    virtual std::shared_ptr<const ReportDataSource> snapshot() const;
 };
 
 // A plain table kept in memory. Rows shorter than the column list read as Null in the missing cells.
@@ -38,6 +47,8 @@ public:
     int columnCount() const override { return int(m_columns.size()); }
     QString columnName(int column) const override { return m_columns.value(column); }
     QVariant value(int row, int column) const override;
+    // Its rows are its own (shared with nobody who changes them once a report holds it).
+    bool isSnapshot() const override { return true; }
 
 private:
     QStringList m_columns;
@@ -54,7 +65,30 @@ public:
     QString columnName(int column) const override;
     QVariant value(int row, int column) const override;
     int columnIndex(const QString &field) const override;
+    // The recordset's rows as they are now, shared with it until either changes (no copy).
+    std::shared_ptr<const ReportDataSource> snapshot() const override;
 
 private:
     QPointer<const Recordset> m_rs;
+};
+
+// The cells of a table as report rows, read in place. Without blocks: row 0 is the header and
+// detail row r is table row r + 1, columns "C0", "C1", …. With blocks of k rows: detail row r is
+// block r (table rows r·k … r·k + k − 1) and column j is cell (r·k + j / cols, j % cols); a last
+// block of empty cells is left out. Values are the cells' texts; number cells count as numbers.
+class CellTableSource : public ReportDataSource {
+public:
+    explicit CellTableSource(std::shared_ptr<const CellTable> table);
+    int rowCount() const override { return m_rows; }
+    int columnCount() const override;
+    QString columnName(int column) const override;
+    QVariant value(int row, int column) const override;
+    bool numberAt(int row, int column) const override;
+    bool isSnapshot() const override { return true; }  // tables handed out are never changed
+
+private:
+    bool locate(int row, int column, int *tableRow, int *tableColumn) const;
+    std::shared_ptr<const CellTable> m_table;
+    int m_block = 0;
+    int m_rows = 0;
 };

@@ -86,16 +86,18 @@ ReportDocument SheetWriter::toReport() const
     // The spreadsheet's default page: 0.7" at the sides, headers 0.3" from the top, 0.75" at the bottom.
     doc.setMargins(1008, 432, 1008, 1080);
 
+    const std::shared_ptr<const CellTable> table = cells();
+    const int rows = table->rowCount(), cols = table->columnCount(), block = table->blockRows();
     QList<int> xs, ws;
     int total = 0;
-    const int columns = std::max(m_cols, int(m_signature.size()));
+    const int columns = std::max(cols, int(m_signature.size()));
     for (int c = 0; c < columns; ++c) {
         xs << total;
         ws << columnTwips(columnWidth(c));
         total += ws.back();
     }
     int tableWidth = 0;
-    for (int c = 0; c < m_cols; ++c)
+    for (int c = 0; c < cols; ++c)
         tableWidth += ws.at(c);
     const double f = m_fitToWidth && tableWidth > doc.contentWidth() ? double(doc.contentWidth()) / tableWidth : 1.0;
     auto scaled = [f](double v) { return int(std::lround(v * f)); };
@@ -128,12 +130,13 @@ ReportDocument SheetWriter::toReport() const
     QString firstLine = center.text.section(QLatin1Char('\n'), 0, 0).trimmed();
     doc.setCaption(firstLine.isEmpty() ? QStringLiteral("报表打印") : firstLine.replace(QStringLiteral("%%"), QStringLiteral("%")));
 
-    // The header row: on every page, or once at the top.
-    if (m_rows > 0) {
+    // The header row: on every page, or once at the top. A table of blocks has none: each block
+    // carries its own caption row.
+    if (rows > 0 && block == 0) {
         ReportSection &hs = m_repeatHeader ? ph : doc.reportHeader();
         const int top = m_repeatHeader ? headerBlock : 0;
         hs.height = top + rowH;
-        for (int c = 0; c < m_cols; ++c) {
+        for (int c = 0; c < cols; ++c) {
             ReportControl &l = hs.addLabel(QStringLiteral("Head%1").arg(c), escapeTokens(cell(0, c)), scaled(xs.at(c)), top,
                                            scaled(ws.at(c)), rowH);
             l.font.family = m_headerFont.isEmpty() ? m_fontName : m_headerFont;
@@ -144,29 +147,27 @@ ReportDocument SheetWriter::toReport() const
         }
     }
 
-    // Body rows as detail rows over a table of the cell texts.
+    // Body rows as detail rows read in place from the table: one row each, or one block of rows
+    // each (a pay slip: its caption row in the header font, then its values), so that a page
+    // never ends inside a block. Numbers go to the right, texts to the left.
     ReportSection &detail = doc.detail();
-    detail.height = rowH;
-    QStringList names;
-    for (int c = 0; c < m_cols; ++c) {
-        names << QStringLiteral("C%1").arg(c);
-        ReportControl &field = detail.addField(QStringLiteral("Cell%1").arg(c), c, scaled(xs.at(c)), 0, scaled(ws.at(c)), rowH);
-        field.font.family = m_fontName;
-        field.font.size = fontSize;
-        field.border = m_borders;
-        field.padding = pad;
-        field.alignment = m_numbers ? Rpt::AlignGeneral : Rpt::AlignLeft;
+    const int lines = block > 0 ? block : 1;
+    detail.height = rowH * lines;
+    for (int k = 0; k < lines; ++k) {
+        const bool caption = block > 0 && k == 0;
+        for (int c = 0; c < cols; ++c) {
+            const QString name = block > 0 ? QStringLiteral("Cell%1_%2").arg(k).arg(c) : QStringLiteral("Cell%1").arg(c);
+            ReportControl &field =
+                detail.addField(name, k * cols + c, scaled(xs.at(c)), k * rowH, scaled(ws.at(c)), rowH);
+            field.font.family = caption && !m_headerFont.isEmpty() ? m_headerFont : m_fontName;
+            field.font.size = fontSize;
+            field.font.bold = caption && m_headerBold;
+            field.border = m_borders;
+            field.padding = pad;
+            field.alignment = Rpt::AlignGeneral;
+        }
     }
-    auto data = std::make_shared<TableSource>(names);
-    data->reserve(std::max(0, m_rows - 1));
-    for (int r = 1; r < m_rows; ++r) {
-        QVariantList row;
-        row.reserve(m_cols);
-        for (int c = 0; c < m_cols; ++c)
-            row << cell(r, c);
-        data->addRow(row);
-    }
-    doc.setDataSource(data);
+    doc.setDataSource(std::make_shared<CellTableSource>(table));
 
     // The signature line right below the last row.
     if (!m_signature.isEmpty()) {

@@ -1,7 +1,6 @@
 // SheetWriter: the sheet description and its .xlsx output through libxlsxwriter.
 #include "platform/print/sheet_writer.h"
 #include "platform/print/print_files.h"
-#include "platform/print/report_format.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 
 namespace {
@@ -88,28 +86,38 @@ const char *utf8Cell(const QString &text, std::string &buf)
 
 } // namespace
 
-void SheetWriter::resize(int rows, int columns)
+TextCells &SheetWriter::own()
 {
-    m_rows = std::max(0, rows);
-    m_cols = std::max(0, columns);
-    if (m_cells.size() > m_rows)
-        m_cells.resize(m_rows);
+    if (m_shared) {
+        m_own = TextCells::copyOf(*m_shared);
+        m_shared.reset();
+    } else if (m_own.use_count() > 1) {  // a copy of this sheet, or a preview, holds the cells
+        m_own = std::make_shared<TextCells>(*m_own);
+    }
+    return *m_own;
 }
 
-void SheetWriter::setCell(int row, int column, const QString &text)
+void SheetWriter::setCells(std::shared_ptr<const CellTable> cells)
 {
-    if (row < 0 || column < 0)
-        return;
-    if (row >= m_rows)
-        m_rows = row + 1;
-    if (column >= m_cols)
-        m_cols = column + 1;
-    if (m_cells.size() <= row)
-        m_cells.resize(row + 1);
-    QStringList &cells = m_cells[row];
-    if (cells.size() <= column)
-        cells.resize(column + 1);
-    cells[column] = text;
+    m_shared = std::move(cells);
+    if (!m_shared)
+        m_own = std::make_shared<TextCells>(m_numbers);
+}
+
+std::shared_ptr<const CellTable> SheetWriter::cells() const
+{
+    if (m_shared)
+        return m_shared;
+    return m_own;
+}
+
+void SheetWriter::resize(int rows, int columns) { own().resize(rows, columns); }
+
+void SheetWriter::setCell(int row, int column, const QString &text) { own().setText(row, column, text); }
+
+void SheetWriter::setCell(int row, int column, const QString &text, CellTable::Kind kind)
+{
+    own().setCell(row, column, text, kind);
 }
 
 void SheetWriter::setRow(int row, const QStringList &texts)
@@ -118,11 +126,11 @@ void SheetWriter::setRow(int row, const QStringList &texts)
         setCell(row, c, texts.at(c));
 }
 
-QString SheetWriter::cell(int row, int column) const
+void SheetWriter::setNumbersAsNumbers(bool on)
 {
-    if (row < 0 || row >= m_cells.size())
-        return QString();
-    return m_cells.at(row).value(column);
+    m_numbers = on;
+    if (!m_shared)
+        own().setGeneralNumbers(on);
 }
 
 void SheetWriter::setColumnWidth(int column, double characters)
@@ -197,7 +205,9 @@ QString SheetWriter::writeXlsx(const QString &path) const
         return failed + QStringLiteral("文件夹不存在");
     if (info.isDir())
         return failed + QStringLiteral("这是一个文件夹");
-    if (m_rows + (m_signature.isEmpty() ? 0 : 1) > kMaxRows || m_cols > kMaxCols)
+    const CellTable &cells = table();
+    const int rows = cells.rowCount(), cols = cells.columnCount(), block = cells.blockRows();
+    if (rows + (m_signature.isEmpty() ? 0 : 1) > kMaxRows || cols > kMaxCols)
         return failed + QStringLiteral("行数或列数超过了工作表的上限");
 
     // Written to a new file beside the target and renamed over it at the end: a failure leaves
@@ -236,19 +246,10 @@ QString SheetWriter::writeXlsx(const QString &path) const
     lxw_format *headFmt = newFormat(true, m_borders);
     lxw_format *bodyFmt = newFormat(false, m_borders);
     lxw_format *plainFmt = newFormat(false, false);
-    std::map<int, lxw_format *> numberFmts;  // by decimals shown
-    auto numberFormat = [&](int decimals) {
-        auto it = numberFmts.find(decimals);
-        if (it != numberFmts.end())
-            return it->second;
-        lxw_format *f = newFormat(false, m_borders);
-        const QByteArray pattern = decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
-        format_set_num_format(f, pattern.constData());
-        numberFmts.emplace(decimals, f);
-        return f;
-    };
+    lxw_format *moneyFmt = newFormat(false, m_borders);
+    format_set_num_format(moneyFmt, kMoneyFormat);
 
-    for (int c = 0; c < m_widths.size() && c < m_cols; ++c)
+    for (int c = 0; c < m_widths.size() && c < cols; ++c)
         if (m_widths.at(c) >= 0)
             worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), m_widths.at(c), nullptr);
 
@@ -258,7 +259,7 @@ QString SheetWriter::writeXlsx(const QString &path) const
         worksheet_set_landscape(ws);
     if (m_fitToWidth)
         worksheet_fit_to_pages(ws, 1, 0);
-    if (m_repeatHeader && m_rows > 1)
+    if (repeatHeaderRow() && rows > 1)
         worksheet_repeat_rows(ws, 0, 0);
     const QString header = headerString();
     if (!header.isEmpty())
@@ -268,29 +269,29 @@ QString SheetWriter::writeXlsx(const QString &path) const
     lxw_error error = LXW_NO_ERROR;
     std::string utf8;
     utf8.reserve(256);
-    for (int r = 0; r < m_rows && error == LXW_NO_ERROR; ++r) {
-        const QStringList empty;
-        const QStringList &cells = r < m_cells.size() ? m_cells.at(r) : empty;
-        lxw_format *fmt = r == 0 ? headFmt : bodyFmt;
-        for (int c = 0; c < m_cols && error == LXW_NO_ERROR; ++c) {
-            static const QString none;
-            const QString &text = c < cells.size() ? cells.at(c) : none;
+    for (int r = 0; r < rows && error == LXW_NO_ERROR; ++r) {
+        // The header row, or the caption row of each block, in the header font.
+        const bool caption = block > 0 ? r % block == 0 : r == 0;
+        lxw_format *fmt = caption ? headFmt : bodyFmt;
+        for (int c = 0; c < cols && error == LXW_NO_ERROR; ++c) {
+            const CellTable::Kind kind = cells.kind(r, c);
+            if (kind != CellTable::Text) {
+                error = worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), cells.number(r, c),
+                                               kind == CellTable::Money ? moneyFmt : bodyFmt);
+                continue;
+            }
+            const QString text = cells.text(r, c);
             if (text.isEmpty()) {
                 if (m_borders)
                     error = worksheet_write_blank(ws, lxw_row_t(r), lxw_col_t(c), fmt);
                 continue;
             }
-            double value = 0;
-            int decimals = 0;
-            if (r > 0 && m_numbers && ReportFormat::isPlainNumber(text, &value, &decimals))
-                error = worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), value, numberFormat(decimals));
-            else
-                error = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), utf8Cell(text, utf8), fmt);
+            error = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), utf8Cell(text, utf8), fmt);
         }
     }
     for (int c = 0; c < m_signature.size() && error == LXW_NO_ERROR; ++c)
         if (!m_signature.at(c).isEmpty())
-            error = worksheet_write_string(ws, lxw_row_t(m_rows), lxw_col_t(c), utf8Cell(m_signature.at(c), utf8),
+            error = worksheet_write_string(ws, lxw_row_t(rows), lxw_col_t(c), utf8Cell(m_signature.at(c), utf8),
                                            plainFmt);
 
     const lxw_error closed = workbook_close(wb);  // frees the workbook in every case

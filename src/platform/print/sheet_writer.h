@@ -3,10 +3,13 @@
 #pragma once
 
 #include "platform/print/report_document.h"
+#include "platform/ui/cell_table.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QPrinter;
 class QWidget;
@@ -17,19 +20,26 @@ public:
     SheetWriter() = default;
     SheetWriter(int rows, int columns) { resize(rows, columns); }
 
-    // The table: rows × columns of cell texts; row 0 is the header row. Cells beyond the size are
-    // ignored on writing, cells never set are empty.
+    // The table: rows × columns of cells; row 0 is the header row (or, for a table of blocks, the
+    // caption row of the first block). Either a table shared as it is (a grid's cells: nothing is
+    // copied) or cells set one by one here. Cells beyond the size are ignored on writing, cells
+    // never set are empty.
+    void setCells(std::shared_ptr<const CellTable> cells);
+    std::shared_ptr<const CellTable> cells() const;
     void resize(int rows, int columns);
-    int rowCount() const { return m_rows; }
-    int columnCount() const { return m_cols; }
+    int rowCount() const { return table().rowCount(); }
+    int columnCount() const { return table().columnCount(); }
     void setCell(int row, int column, const QString &text);
+    void setCell(int row, int column, const QString &text, CellTable::Kind kind);
     void setRow(int row, const QStringList &texts);
-    QString cell(int row, int column) const;
+    QString cell(int row, int column) const { return table().text(row, column); }
 
-    // Body cells whose text is a plain number (ReportFormat::isPlainNumber) are written as numbers,
-    // with as many decimals shown as the text has. Off: every cell is text.
-    void setNumbersAsNumbers(bool on) { m_numbers = on; }
+    // Cells set here whose text is a plain number (Cells::isPlainNumber) count as numbers and are
+    // written as numbers. Off: such cells are text unless set with a kind.
+    void setNumbersAsNumbers(bool on);
     bool numbersAsNumbers() const { return m_numbers; }
+    // The workbook's number format of money cells: two decimals with thousands separators.
+    static constexpr const char *kMoneyFormat = "#,##0.00";
 
     // Fonts: the body font, and the header row (row 0) in bold with its own font ("黑体").
     void setFont(const QString &family, double size) { m_fontName = family, m_fontSize = size; }
@@ -72,8 +82,9 @@ public:
     bool landscape() const { return m_landscape; }
     void setFitToWidth(bool on) { m_fitToWidth = on; }  // all columns on one page width
     bool fitToWidth() const { return m_fitToWidth; }
-    void setRepeatHeaderRow(bool on) { m_repeatHeader = on; }  // the header row on every printed page
-    bool repeatHeaderRow() const { return m_repeatHeader; }
+    // The header row on every printed page; a table of blocks has no header row to repeat.
+    void setRepeatHeaderRow(bool on) { m_repeatHeader = on; }
+    bool repeatHeaderRow() const { return m_repeatHeader && table().blockRows() == 0; }
 
     // Writes the workbook (one sheet). Returns the empty text on success, else what went wrong;
     // an existing file at path is replaced.
@@ -97,8 +108,11 @@ public:
     static int columnTwips(double characters);
 
 private:
-    int m_rows = 0, m_cols = 0;
-    QList<QStringList> m_cells;  // rows of texts, each as long as it needs to be
+    const CellTable &table() const { return m_shared ? *m_shared : *m_own; }
+    TextCells &own();
+
+    std::shared_ptr<TextCells> m_own = std::make_shared<TextCells>(false);
+    std::shared_ptr<const CellTable> m_shared;  // set: the cells are this table's
     QList<double> m_widths;
     bool m_numbers = false;
     QString m_fontName = QStringLiteral("宋体");

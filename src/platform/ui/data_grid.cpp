@@ -23,6 +23,23 @@ QString fieldValueText(const QVariant &value)
     return value.toString();
 }
 
+bool isNumberValue(const QVariant &value)
+{
+    if (value.isNull())
+        return false;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- RecordsetModel ----
 
 RecordsetModel::RecordsetModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -160,12 +177,16 @@ int RecordsetModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordsetModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_rs || !index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    const bool alignment = role == Qt::TextAlignmentRole;
+    if (!m_rs || !index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && !alignment))
         return {};
     const int field = m_columns.at(index.column()).fieldIndex;
     if (field < 0)
         return {};
-    return fieldValueText(m_rs->valueAt(index.row(), field));
+    const QVariant value = m_rs->valueAt(index.row(), field);
+    if (alignment)  // numbers to the right, texts (codes such as "001" among them) to the left
+        return QVariant::fromValue(Qt::AlignVCenter | (isNumberValue(value) ? Qt::AlignRight : Qt::AlignLeft));
+    return fieldValueText(value);
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const

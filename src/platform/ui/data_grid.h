@@ -10,6 +10,8 @@ class QStyledItemDelegate;
 
 // Text shown for a field value: empty for Null, numbers without trailing zeros.
 QString fieldValueText(const QVariant &value);
+// True for a value of a number type (a text that reads as a number is still a text).
+bool isNumberValue(const QVariant &value);
 
 // The rows of a Recordset as a table: read straight from the recordset's storage, no copy.
 // Columns are every field of the recordset, or a designed list of bound fields.

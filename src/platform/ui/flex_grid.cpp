@@ -10,29 +10,36 @@
 
 // ---- FlexGridModel ----
 
-FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent) {}
+FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent), m_own(std::make_shared<TextCells>()) {}
+
+TextCells &FlexGridModel::own()
+{
+    if (m_ext) {
+        m_own = TextCells::copyOf(*m_ext);
+        m_own->setGeneralNumbers(true);
+        m_ext.reset();
+    } else if (m_own.use_count() > 1) {
+        auto copy = std::make_shared<TextCells>(*m_own);
+        m_own = std::move(copy);
+    }
+    return *m_own;
+}
+
+std::shared_ptr<const CellTable> FlexGridModel::cells() const
+{
+    if (m_ext)
+        return m_ext;
+    return m_own;
+}
 
 void FlexGridModel::setSize(int rows, int cols)
 {
     rows = qMax(0, rows);
     cols = qMax(0, cols);
-    if (rows == m_rows && cols == m_cols)
+    if (rows == this->rows() && cols == this->cols())
         return;
     beginResetModel();
-    if (cols == m_cols) {
-        m_cells.resize(qsizetype(rows) * cols);
-    } else {
-        QStringList cells;
-        cells.resize(qsizetype(rows) * cols);
-        const int keepRows = qMin(rows, m_rows);
-        const int keepCols = qMin(cols, m_cols);
-        for (int r = 0; r < keepRows; ++r)
-            for (int c = 0; c < keepCols; ++c)
-                cells[qsizetype(r) * cols + c] = m_cells.at(qsizetype(r) * m_cols + c);
-        m_cells = std::move(cells);
-    }
-    m_rows = rows;
-    m_cols = cols;
+    own().resize(rows, cols);
     endResetModel();
 }
 
@@ -46,18 +53,11 @@ void FlexGridModel::setFixedRows(int n)
     endResetModel();
 }
 
-QString FlexGridModel::text(int row, int col) const
-{
-    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        return {};
-    return m_cells.at(qsizetype(row) * m_cols + col);
-}
-
 void FlexGridModel::setText(int row, int col, const QString &text)
 {
-    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+    if (row < 0 || row >= rows() || col < 0 || col >= cols())
         return;
-    m_cells[qsizetype(row) * m_cols + col] = text;
+    own().setText(row, col, text);
     scheduleRefresh();
 }
 
@@ -69,10 +69,10 @@ void FlexGridModel::scheduleRefresh()
     m_refreshPending = true;
     QTimer::singleShot(0, this, [this] {
         m_refreshPending = false;
-        if (m_fixedRows > 0 && m_cols > 0)
-            emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
-        if (rowCount() > 0 && m_cols > 0)
-            emit dataChanged(index(0, 0), index(rowCount() - 1, m_cols - 1), {Qt::DisplayRole});
+        if (m_fixedRows > 0 && cols() > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, cols() - 1);
+        if (rowCount() > 0 && cols() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, cols() - 1), {Qt::DisplayRole});
     });
 }
 
@@ -81,38 +81,59 @@ void FlexGridModel::setTable(const QList<QStringList> &table)
     int cols = 0;
     for (const QStringList &line : table)
         cols = qMax(cols, int(line.size()));
-    beginResetModel();
-    m_rows = int(table.size());
-    m_cols = cols;
-    m_cells.clear();
-    m_cells.resize(qsizetype(m_rows) * m_cols);
-    for (int r = 0; r < m_rows; ++r) {
+    auto cells = std::make_shared<TextCells>();
+    cells->resize(int(table.size()), cols);
+    for (int r = 0; r < table.size(); ++r) {
         const QStringList &line = table.at(r);
         for (int c = 0; c < line.size(); ++c)
-            m_cells[qsizetype(r) * m_cols + c] = line.at(c);
+            cells->setText(r, c, line.at(c));
     }
+    beginResetModel();
+    m_ext.reset();
+    m_own = std::move(cells);
+    endResetModel();
+}
+
+void FlexGridModel::setTable(std::shared_ptr<const CellTable> table)
+{
+    beginResetModel();
+    m_ext = std::move(table);
+    if (!m_ext)
+        m_own = std::make_shared<TextCells>();
     endResetModel();
 }
 
 void FlexGridModel::clearTexts()
 {
-    for (QString &s : m_cells)
-        s.clear();
+    if (m_ext) {
+        auto empty = std::make_shared<TextCells>();
+        empty->resize(rows(), cols());
+        m_own = std::move(empty);
+        m_ext.reset();
+    } else {
+        own().clearTexts();
+    }
     scheduleRefresh();
 }
 
 int FlexGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : qMax(0, m_rows - m_fixedRows);
+    return parent.isValid() ? 0 : qMax(0, rows() - m_fixedRows);
 }
 
-int FlexGridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_cols; }
+int FlexGridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : cols(); }
 
 QVariant FlexGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
-    return text(index.row() + m_fixedRows, index.column());
+    const int row = index.row() + m_fixedRows;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignVCenter
+                                   | (table().kind(row, index.column()) == CellTable::Text ? Qt::AlignLeft : Qt::AlignRight));
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    return text(row, index.column());
 }
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -160,6 +181,15 @@ void FlexGrid::setFixedRows(int rows)
 
 QString FlexGrid::TextMatrix(int row, int col) const { return m_model->text(row, col); }
 
+bool FlexGrid::CellNumber(int row, int col, double *value) const
+{
+    const CellTable &t = m_model->table();
+    if (t.kind(row, col) == CellTable::Text)
+        return false;
+    *value = t.number(row, col);
+    return true;
+}
+
 void FlexGrid::setTextMatrix(int row, int col, const QString &text) { m_model->setText(row, col, text); }
 
 int FlexGrid::ColWidth(int col) const { return m_widths.value(col, -1); }
@@ -192,21 +222,27 @@ void FlexGrid::setTable(const QList<QStringList> &table)
     applyWidths();
 }
 
+void FlexGrid::setTable(std::shared_ptr<const CellTable> table)
+{
+    m_model->setTable(std::move(table));
+    applyWidths();
+}
+
 void FlexGrid::fillFromRecordset(const Recordset &rs)
 {
-    QList<QStringList> table;
     const int n = rs.RecordCount();
     const int fields = rs.fieldCount();
-    table.reserve(n + 1);
-    table.append(rs.fieldNames());
-    for (int r = 0; r < n; ++r) {
-        QStringList line;
-        line.reserve(fields);
-        for (int c = 0; c < fields; ++c)
-            line.append(fieldValueText(rs.valueAt(r, c)));
-        table.append(std::move(line));
-    }
-    setTable(table);
+    auto cells = std::make_shared<TextCells>();
+    cells->resize(n + 1, fields);
+    for (int c = 0; c < fields; ++c)
+        cells->setCell(0, c, rs.fieldName(c), CellTable::Text);
+    // A number is a number and a text a text, whatever it reads: "001" and "200504" stay texts.
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < fields; ++c) {
+            const QVariant v = rs.valueAt(r, c);
+            cells->setCell(r + 1, c, fieldValueText(v), isNumberValue(v) ? CellTable::Number : CellTable::Text);
+        }
+    setTable(std::shared_ptr<const CellTable>(std::move(cells)));
 }
 
 int FlexGrid::Row() const { return currentIndex().isValid() ? currentIndex().row() + m_model->fixedRows() : 0; }
