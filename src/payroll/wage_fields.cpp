@@ -61,7 +61,7 @@ void SetupWageFields(const QString &code, const QList<QLabel *> &captions, const
         setBoxDataField(boxes.at(i), f.code);
         setBoxTag(boxes.at(i), f.type);
         boxes.at(i)->setAccessibleName(f.caption);
-        if (f.maxLength > 0)
-            boxes.at(i)->setMaxLength(f.maxLength);
+        // No maximum length on the box: it would cut a longer stored value on the screen, and the
+        // save would write the cut text back. A value past colm_cd is refused by the check instead.
     }
 }

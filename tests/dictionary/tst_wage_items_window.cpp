@@ -65,6 +65,7 @@ private slots:
     void partialOrBrokenDictionary();
     void addModifySaveCancelDelete();
     void moveButtonsAndFormulaCheck();
+    void closingWithAnItemPending();
 };
 
 void TestWageItemsWindow::firstActivationPreparesTheDatabase()
@@ -218,6 +219,38 @@ void TestWageItemsWindow::moveButtonsAndFormulaCheck()
     for (const char *named : {"T2", "T39", "nosuchcolumn"})
         QVERIFY2(report.contains(QLatin1String(named)), named);
     QCOMPARE(env.messages.records.first().flags, Msg::vbExclamation);
+}
+
+void TestWageItemsWindow::closingWithAnItemPending()
+{
+    TestEnv env;
+    openPayrollDatabase(env);
+    FrmreportSetGZXM w;
+    w.show();
+    DataGrid *g = grid(w);
+    Recordset *rs = w.items();
+    const auto asked = [&] { return env.messages.texts().count(QStringLiteral("数据尚未保存，是否保存？")); };
+
+    // Modifying with nothing changed yet is nothing pending: the window would close at once.
+    rs->setAbsolutePosition(5);  // T2 奖金
+    button(w, "cmdxg")->click();
+    QVERIFY(!w.hasPendingEdit());
+    type(g, {{4, "奖金 '; --😀"}});
+    env.messages.answers = {Msg::vbCancel, Msg::vbNo};
+    QVERIFY(!w.close());
+    QCOMPARE(w.state(), FrmreportSetGZXM::State::Modifying);
+    QVERIFY(w.close());  // No: the change is dropped
+    QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金"));
+
+    FrmreportSetGZXM again;
+    again.show();
+    again.items()->setAbsolutePosition(5);
+    button(again, "cmdxg")->click();
+    type(grid(again), {{4, "奖金 '; --😀"}});
+    env.messages.answers = {Msg::vbYes};
+    QVERIFY(again.close());  // Yes: saved as "保存" saves
+    QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金 '; --😀"));
+    QCOMPARE(asked(), 3);
 }
 
 QTEST_MAIN(TestWageItemsWindow)

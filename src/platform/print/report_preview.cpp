@@ -1,6 +1,7 @@
 // ReportPreview: the non-modal preview window of a report.
 #include "platform/print/report_preview.h"
 #include "platform/print/print_files.h"
+#include "platform/print/program_printer.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/message_service.h"
@@ -22,6 +23,7 @@ ReportPreview::ReportPreview(const ReportDocument &doc, QWidget *parent)
     setWindowTitle(m_doc.caption().isEmpty() ? QStringLiteral("报表打印") : m_doc.caption());
     m_doc.detachData();  // the caller's recordset may close or change while this window is open
 
+    StartFromProgramPrinter(*m_printer);
     m_printer->setFullPage(true);
     m_printer->setPageLayout(m_doc.pageLayout());
 
