@@ -36,7 +36,10 @@ void showSysset()
 void accessOpenFailed(const QString &fullPath, const QString &reason)
 {
     cnMain.close();
-    g_lastOpenFailure = QStringLiteral("无法打开数据库文件“%1”：%2").arg(fullPath, reason);
+    // A reason that already says what could not be done stands alone.
+    g_lastOpenFailure = reason.startsWith(QStringLiteral("无法打开数据库文件"))
+                            ? reason
+                            : QStringLiteral("无法打开数据库文件“%1”：%2").arg(fullPath, reason);
     SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), strDataPath);
     SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), strDataFile);
 }
@@ -76,11 +79,20 @@ void OpenAccessConnection()
     }
     // The path as this platform writes it, for messages; the connection string keeps the system's form.
     const QString fullPath = strDataPath + QLatin1Char('/') + strDataFile;
-    try {
-        // Only the default file is made on first run: a stored folder is never filled with an empty
-        // database, a file missing there is a failure to report.
-        if (useDefault && !QFileInfo::exists(fullPath))
+    // Only the default file is made on first run: a stored folder is never filled with an empty
+    // database, a file missing there is a failure to report. A first run that cannot make the file
+    // leaves the settings alone, so that the next start tries the default again instead of
+    // reporting a stored folder without its file.
+    if (useDefault && !QFileInfo::exists(fullPath)) {
+        try {
             CreateDefaultDatabase(fullPath);
+        } catch (const DbError &e) {
+            cnMain.close();
+            g_lastOpenFailure = e.description;
+            return;
+        }
+    }
+    try {
         const QString connect = QStringLiteral("provider=microsoft.jet.oledb.4.0;") + QStringLiteral("data source=") +
                                 strDataPath + QStringLiteral("\\") + strDataFile +
                                 QStringLiteral(";Jet OLEDB:Database password=297");
@@ -127,7 +139,7 @@ void OpenSqlServerConnection()
 
 bool SqlServerOpenFailed(const DbError &error)
 {
-    const QString numbered = error.description + QString::number(error.number);
+    const QString numbered = error.numbered();
     switch (error.number) {
     case DbError::ProviderFailure:
         if (MsgBox(QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"),
@@ -166,7 +178,10 @@ namespace ModCWCl {
 void ReportDbError(const DbError &error)
 {
     const QString number = QString::number(error.number);
-    if (error.number == DbError::ProviderFailure)
+    // A database in use, read-only or on a failing disk is no fault of the data typed: said as it is.
+    if (error.fromSurroundings())
+        MsgBox(error.description, Msg::vbCritical);
+    else if (error.number == DbError::ProviderFailure)
         MsgBox(QStringLiteral("数据有误，请重新输入!") + number + error.description, Msg::vbCritical);
     else if (error.number != DbError::ObjectNotFound)
         MsgBox(QStringLiteral("错误号 ") + number + error.description + QStringLiteral("，退出"), Msg::vbCritical);

@@ -4,6 +4,7 @@
 #include "app/first_run.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "platform/print/sheet_writer.h"
 #include "platform/db/connection.h"
 #include "program/program.h"
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,6 +61,12 @@ int runChild(int argc, char *argv[])
                 return;
             acted = true;
             driver->stop();
+            // An exported workbook and PDF, made the way the export and print commands make them.
+            SheetWriter sheet;
+            sheet.setRow(0, {"工资", "3500"});
+            const QString out = qEnvironmentVariable("RSGZ_EXPORT_DIR");
+            sheet.writeXlsx(out + "/book1.xlsx");
+            sheet.exportPdf(out + "/book1.pdf");
             // A logged window stays open over the end: its close steps must not run on "退出".
             w.runCommand("menu_sys_1");
             if (scenario == "menu-exit") {
@@ -84,13 +92,14 @@ struct ChildRun {
     QString output;
 };
 
-ChildRun runScenario(const QString &scenario)
+ChildRun runScenario(const QString &scenario, const QString &exportDir)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("RSGZ_PARENT_CONFIG", qEnvironmentVariable("XDG_CONFIG_HOME"));
+    env.insert("RSGZ_EXPORT_DIR", exportDir);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {kChildFlag, scenario});
     ChildRun run;
@@ -144,15 +153,21 @@ private slots:
             {"close-main", 4, 0},      // closing the main window closes every window properly
         };
         for (const auto &c : cases) {
-            const ChildRun run = runScenario(c.scenario);
+            const ChildRun run = runScenario(c.scenario, env.folder());
             QVERIFY2(run.status == QProcess::NormalExit && run.code == 0,
                      qPrintable(QString("%1: status %2 code %3\n%4").arg(c.scenario).arg(run.status).arg(run.code).arg(run.output)));
             QCOMPARE(logRows(env.dbPath()), qMakePair(c.rows, c.open));
         }
+        // What the program writes holds pay: readable by its owner only.
+        for (const char *file : {"book1.xlsx", "book1.pdf"}) {
+            struct stat st {};
+            QVERIFY2(::stat(QFile::encodeName(env.path(file)).constData(), &st) == 0, file);
+            QCOMPARE(st.st_mode & 0777, 0600u);
+        }
 
         // The start-up failure: a stored folder without its file is reported, then the program ends.
         storeDatabase(env.path("gone"), "hydb.mdb");
-        const ChildRun run = runScenario("no-database");
+        const ChildRun run = runScenario("no-database", env.folder());
         QVERIFY2(run.status == QProcess::NormalExit && run.code == 0, qPrintable(run.output));
         QVERIFY2(run.output.contains("message: 无法打开数据库文件"), qPrintable(run.output));
     }
