@@ -62,6 +62,9 @@ void Main()
         OpenAccessConnection();
     else if (strDbType == QLatin1String("SQLSERVER"))
         OpenSqlServerConnection();
+    // The open routine may have ended the program (settings saved, a fatal server answer).
+    if (Shell::instance().ending())
+        return;
     if (form_main *mainWindow = form_main::instance())
         mainWindow->show();
     if (startupHooks().showLogin)
@@ -108,8 +111,11 @@ void OpenAccessConnection()
 void OpenSqlServerConnection()
 {
     const QString main = QStringLiteral("main");
-    if (setting(main, QStringLiteral("server")).isEmpty())
+    if (setting(main, QStringLiteral("server")).isEmpty()) {
         showSysset();
+        if (Shell::instance().ending())
+            return;  // the settings were saved: they take effect at the next start
+    }
     const QString server = setting(main, QStringLiteral("server"));
     const QString database = setting(main, QStringLiteral("database"));
     const QString username = setting(main, QStringLiteral("username"));
@@ -145,7 +151,7 @@ bool SqlServerOpenFailed(const DbError &error)
         if (MsgBox(QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"),
                    Msg::vbOKCancel | Msg::vbExclamation) == Msg::vbOK) {
             showSysset();
-            return true;
+            return !Shell::instance().ending();  // saved settings end the program instead
         }
         Shell::instance().endProgram(0);
         return false;

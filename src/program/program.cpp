@@ -60,7 +60,7 @@ int RunProgram(int argc, char *argv[], const std::function<void(form_main &)> &s
             started(mainWindow);
         ModmainRSgz::Main();
         // The start-up sequence may already have ended the program (login cancelled, no database).
-        code = Shell::endRequested() ? Shell::endCode() : QApplication::exec();
+        code = Shell::instance().ending() ? Shell::instance().endCode() : QApplication::exec();
         cnMain.close();
     }
     Shell::atEnd({});

@@ -183,6 +183,12 @@ private slots:
         QVERIFY(!cnMain.isOpen());
         QCOMPARE(strConnect,
                  QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=;pwd=;Initial Catalog=;Data Source="));
+
+        // Saving the settings ends the program: nothing is tried with them, nothing more is shown.
+        TestEnv saving;
+        ModmainRSgz::startupHooks().showSysset = [] { Shell::instance().endProgram(); };
+        ModmainRSgz::OpenSqlServerConnection();
+        QVERIFY(saving.messages.records.isEmpty() && strConnect.isEmpty() && saving.shell.endRequests == 1);
     }
 
     void serverRetriesWithTheSameConnectionString()

@@ -54,9 +54,9 @@ void Shell::endProgram(int code)
 
 void Shell::atEnd(std::function<void()> step) { g_atEnd = std::move(step); }
 
-bool Shell::endRequested() { return g_endRequested; }
+bool Shell::ending() const { return g_endRequested; }
 
-int Shell::endCode() { return g_endCode; }
+int Shell::endCode() const { return g_endCode; }
 
 QString Shell::findProgram(const QString &name) const { return QStandardPaths::findExecutable(name); }
 

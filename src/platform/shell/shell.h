@@ -21,12 +21,13 @@ public:
     static Shell &instance();
     static void install(Shell *shell);  // not owned; null restores the real one
 
+    // Whether endProgram was called, and with which code: the start-up sequence stops there, and a
+    // program that asks before its event loop runs does not start it.
+    virtual bool ending() const;
+    virtual int endCode() const;
+
     // What the real endProgram runs before it leaves the event loops (one step; the last set wins).
     static void atEnd(std::function<void()> step);
-    // Whether the real endProgram was called, and with which code: a program that asks before its
-    // event loop runs does not start it.
-    static bool endRequested();
-    static int endCode();
 };
 
 // The test one: a chosen program folder, and ends, documents and programs recorded instead of done.
@@ -41,6 +42,7 @@ public:
     bool openDocument(const QString &pathOrAddress) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     void endProgram(int code) override;
+    bool ending() const override { return endRequests > 0; }
     QString findProgram(const QString &name) const override;
 };
 
