@@ -4,6 +4,7 @@
 #include "app/first_run.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "platform/print/program_printer.h"
 #include "platform/print/sheet_writer.h"
 #include "platform/db/connection.h"
 #include "program/program.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -67,6 +69,7 @@ int runChild(int argc, char *argv[])
             const QString out = qEnvironmentVariable("RSGZ_EXPORT_DIR");
             sheet.writeXlsx(out + "/book1.xlsx");
             sheet.exportPdf(out + "/book1.pdf");
+            ProgramPrinter().setCopyCount(2);  // as 打印设置 leaves it
             // A logged window stays open over the end: its close steps must not run on "退出".
             w.runCommand("menu_sys_1");
             if (scenario == "menu-exit") {

@@ -1,12 +1,28 @@
 // The printer of the whole run, and the prints that start from it.
 #include "platform/print/program_printer.h"
 
+#include <QCoreApplication>
 #include <QPrinter>
+
+namespace {
+QPrinter *g_printer = nullptr;
+
+// The printer goes with the application object: its print engine needs the platform, which is
+// gone by the time static objects are destroyed.
+void releasePrinter()
+{
+    delete g_printer;
+    g_printer = nullptr;
+}
+} // namespace
 
 QPrinter &ProgramPrinter()
 {
-    static QPrinter printer(QPrinter::HighResolution);
-    return printer;
+    if (!g_printer) {
+        g_printer = new QPrinter(QPrinter::HighResolution);
+        qAddPostRoutine(releasePrinter);
+    }
+    return *g_printer;
 }
 
 void StartFromProgramPrinter(QPrinter &printer)
