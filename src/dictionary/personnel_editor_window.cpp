@@ -3,7 +3,6 @@
 
 #include "app/program_state.h"
 #include "app/sql_text.h"
-#include "dictionary/dictionary_codes.h"
 #include "dictionary/dictionary_fields.h"
 #include "dictionary/editor_frame.h"
 #include "dictionary/dictionary_tables.h"
@@ -290,7 +289,6 @@ void FrmRSdagl::cmdSave()
         try {
             if (numberAlreadyUsed())
                 return;  // its message is shown; editing goes on
-            storeNumbersAsNumbers();
             rsRecords->Update();
         } catch (const DbError &e) {
             reportError(e);  // the row stays pending with what was typed; editing goes on
@@ -325,22 +323,6 @@ bool FrmRSdagl::numberAlreadyUsed()
         return false;
     MsgBox(QStringLiteral("员工编号“%1”已被其他员工使用，请重新输入。").arg(number), Msg::vbOKOnly + Msg::vbExclamation);
     return true;
-}
-
-// A number box writes its text into the row; the check has let only plain numbers through, and
-// they are stored as the numbers they show, never as text.
-void FrmRSdagl::storeNumbersAsNumbers()
-{
-    if (!rsDict)
-        return;
-    for (int i = 0; i < txtspzd.size() && i < rsDict->RecordCount(); ++i) {
-        const QString field = txtspzd[i]->dataField();
-        if (field.isEmpty() || DictCodes::typeRule(text(rsDict, i, "colm_type")) != DictCodes::TypeRule::Number)
-            continue;
-        const QVariant v = rsRecords->value(field);
-        if (!v.isNull() && v.typeId() == QMetaType::QString)
-            rsRecords->setValue(field, PlainNumberValue(v.toString()));
-    }
 }
 
 bool FrmRSdagl::hasPendingEdit() const { return m_editing && rsRecords && rsRecords->hasChanges(); }

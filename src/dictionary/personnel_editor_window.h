@@ -66,7 +66,6 @@ private:
 
     void cmdSave();
     bool numberAlreadyUsed();
-    void storeNumbersAsNumbers();
     void cmdCancel();
     void cmdDelete();
     void cmdFind();

@@ -2,7 +2,6 @@
 #include "support/test_env.h"
 
 #include "app/main_window.h"
-#include "app/open_windows.h"
 #include "app/program_state.h"
 #include "platform/print/program_printer.h"
 #include "platform/print/report_document.h"
@@ -42,36 +41,6 @@ private:
     int *m_closes;
 };
 
-// A child window with an edit that may be pending, and a save that may be refused.
-class Editor : public Probe, public PendingEdit {
-public:
-    using Probe::Probe;
-    bool pending = false;
-    bool saveRefused = false;
-    int saves = 0, discards = 0;
-    bool hasPendingEdit() const override { return pending; }
-    bool savePendingEdit() override
-    {
-        ++saves;
-        pending = saveRefused;
-        return !saveRefused;
-    }
-    void discardPendingEdit() override
-    {
-        ++discards;
-        pending = false;
-    }
-
-protected:
-    void closeEvent(QCloseEvent *e) override
-    {
-        if (!OpenWindows::ConfirmPendingEdit(*this))
-            e->ignore();
-        else
-            Probe::closeEvent(e);
-    }
-};
-
 int visibleChildren(const form_main &w)
 {
     int n = 0;
@@ -90,7 +59,6 @@ private slots:
     void childWindowsOpenOnce();
     void exitAndClose();
     void statusBar();
-    void pendingEditsAskedBeforeTheEnd();
     void printerDialogKeepsItsChoice();
 };
 
@@ -268,44 +236,6 @@ void TestMainWindow::statusBar()
     QTest::keyClick(w.windowHandle(), Qt::Key_CapsLock);
     QTest::keyClick(w.windowHandle(), Qt::Key_NumLock);
     QVERIFY(!w.panelActive(3) && w.panelActive(4));
-}
-
-void TestMainWindow::pendingEditsAskedBeforeTheEnd()
-{
-    TestEnv env;
-    env.openNewDatabase();
-    form_main w;
-    w.show();
-    int closes = 0;
-    auto *editor = static_cast<Editor *>(w.showChild("FrmRSdagl", [&] { return new Editor("人事档案管理", &closes); }));
-    w.showChild("FrmGZjs", [] { return new Probe("工资计算"); });
-    const auto asked = [&] { return env.messages.texts().count(OpenWindows::kUnsavedQuestion); };
-
-    // Nothing pending: "退出" ends at once, nothing asked.
-    w.menuItem("file5")->trigger();
-    QVERIFY(env.shell.endRequests == 1 && asked() == 0);
-
-    // Cancel keeps the program and the edit; a refused save keeps them too.
-    editor->pending = true;
-    env.messages.answers = {Msg::vbCancel};
-    w.menuItem("file5")->trigger();
-    QVERIFY(env.shell.endRequests == 1 && asked() == 1 && editor->pending);
-    QCOMPARE(env.messages.records.last().flags, Msg::vbYesNoCancel | Msg::vbQuestion);
-    editor->saveRefused = true;
-    env.messages.answers = {Msg::vbYes};
-    w.menuItem("file5")->trigger();
-    QVERIFY(env.shell.endRequests == 1 && editor->saves == 1 && editor->pending);
-    QVERIFY(!w.close() && closes == 0 && cnMain.isOpen());  // closing the main window asks the same
-
-    // No discards and ends; Yes saves and ends.
-    env.messages.answers = {Msg::vbNo};
-    w.menuItem("file5")->trigger();
-    QVERIFY(env.shell.endRequests == 2 && editor->discards == 1 && closes == 0);
-    editor->pending = true;
-    editor->saveRefused = false;
-    env.messages.answers = {Msg::vbYes};
-    QVERIFY(w.close());
-    QVERIFY(editor->saves == 3 && closes == 1 && env.shell.endRequests == 3 && asked() == 5);
 }
 
 void TestMainWindow::printerDialogKeepsItsChoice()

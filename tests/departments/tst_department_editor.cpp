@@ -339,17 +339,6 @@ void TestDepartmentEditor::windowStatesAndPendingEdits()
     QVERIFY(sub->close());
     QCOMPARE(cn.query("select bmcode, name from bmcode").rows, QList<QVariantList>({{"3", hostile}}));
 
-    // No discards a change of a saved department; nothing pending closes without a question.
-    w.runCommand("menu_set_0");
-    editor = static_cast<Form_bmbmdy *>(w.findChildWindow("Form_bmbmdy"));
-    editor->findChild<QLineEdit *>("Text1_3")->setText("王五");
-    env.messages.records.clear();
-    env.messages.answers = {Msg::vbNo};
-    QVERIFY(editor->parentWidget()->close());
-    QCOMPARE(cn.query("select fzr from bmcode").rows.value(0).value(0), QVariant());
-    w.runCommand("menu_set_0");
-    QVERIFY(w.findChildWindow("Form_bmbmdy")->parentWidget()->close());
-    QCOMPARE(env.messages.texts(), QStringList{"数据尚未保存，是否保存？"});
 }
 
 QTEST_MAIN(TestDepartmentEditor)

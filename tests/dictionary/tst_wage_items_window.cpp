@@ -1,4 +1,6 @@
 // Tests of FrmreportSetGZXM: preparation on first activation, adding, modifying, cancelling, the type list.
+#include "app/main_window.h"
+#include "dictionary/commands.h"
 #include "dictionary/dictionary_tables.h"
 #include "dictionary/wage_items_window.h"
 #include "app/program_state.h"
@@ -8,6 +10,7 @@
 #include "platform/ui/flex_grid.h"
 #include "support/test_env.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -225,32 +228,35 @@ void TestWageItemsWindow::closingWithAnItemPending()
 {
     TestEnv env;
     openPayrollDatabase(env);
-    FrmreportSetGZXM w;
-    w.show();
-    DataGrid *g = grid(w);
-    Recordset *rs = w.items();
-    const auto asked = [&] { return env.messages.texts().count(QStringLiteral("数据尚未保存，是否保存？")); };
-
-    // Modifying with nothing changed yet is nothing pending: the window would close at once.
-    rs->setAbsolutePosition(5);  // T2 奖金
-    button(w, "cmdxg")->click();
-    QVERIFY(!w.hasPendingEdit());
-    type(g, {{4, "奖金 '; --😀"}});
-    env.messages.answers = {Msg::vbCancel, Msg::vbNo};
-    QVERIFY(!w.close());
-    QCOMPARE(w.state(), FrmreportSetGZXM::State::Modifying);
-    QVERIFY(w.close());  // No: the change is dropped
+    form_main main;
+    registerDictionaryCommands(main);
+    main.show();
+    bool idleWhileModifying = true;  // modifying with nothing changed yet is nothing pending
+    const auto open = [&] {
+        main.runCommand(QStringLiteral("menu_gZset_1"));
+        auto *w = static_cast<FrmreportSetGZXM *>(main.findChildWindow(QStringLiteral("FrmreportSetGZXM")));
+        w->items()->setAbsolutePosition(5);  // T2 奖金
+        button(*w, "cmdxg")->click();
+        idleWhileModifying = idleWhileModifying && !w->hasPendingEdit();
+        type(grid(*w), {{4, QStringLiteral("奖金 '; --😀")}});
+        return w;
+    };
+    // "退出" with a change pending asks first: Cancel keeps the program; the window's own close with
+    // No drops the change; closing the main window with Yes saves it, then ends the program.
+    FrmreportSetGZXM *w = open();
+    env.messages.answers = {Msg::vbCancel, Msg::vbNo, Msg::vbYes};
+    main.menuItem(QStringLiteral("file5"))->trigger();
+    QVERIFY(env.shell.endRequests == 0 && w->state() == FrmreportSetGZXM::State::Modifying);
+    QVERIFY(w->parentWidget()->close());
     QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金"));
-
-    FrmreportSetGZXM again;
-    again.show();
-    again.items()->setAbsolutePosition(5);
-    button(again, "cmdxg")->click();
-    type(grid(again), {{4, "奖金 '; --😀"}});
-    env.messages.answers = {Msg::vbYes};
-    QVERIFY(again.close());  // Yes: saved as "保存" saves
+    open();
+    QVERIFY(main.close());
+    cnMain.openFile(env.dbPath());  // closing the main window released it
     QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金 '; --😀"));
-    QCOMPARE(asked(), 3);
+    QCOMPARE(env.shell.endRequests, 1);
+    QCOMPARE(env.messages.texts(), QStringList(3, QStringLiteral("数据尚未保存，是否保存？")));
+    QCOMPARE(env.messages.records[0].flags, Msg::vbYesNoCancel | Msg::vbQuestion);
+    QVERIFY(idleWhileModifying);
 }
 
 QTEST_MAIN(TestWageItemsWindow)
