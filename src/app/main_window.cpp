@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QPrintDialog>
 #include <QStatusBar>
 #include <QTime>
@@ -80,13 +81,7 @@ void form_main::runCommand(const QString &itemName)
     if (!command)
         return;
     // Nothing may escape into the event loop: a database error ends the command with its report.
-    const QString outer = m_runningItem;
-    m_runningItem = itemName;
-    struct Restore {
-        QString &item;
-        QString value;
-        ~Restore() { item = value; }
-    } restore{m_runningItem, outer};
+    const QScopedValueRollback<QString> running(m_runningItem, itemName);  // the item a window opens under
     try {
         command();
     } catch (const DbError &e) {
