@@ -221,12 +221,10 @@ QWidget *form_main::showChild(const QString &objectName, const std::function<QWi
         const QMargins frame = sub->contentsMargins();
         sub->resize(designed.grownBy(frame));
     }
-    // A child that closes itself takes its frame with it.
-    QPointer<QMdiSubWindow> frame(sub);
-    connect(child, &QObject::destroyed, this, [frame] {
-        if (frame)
-            frame->close();
-    });
+    // A child that closes itself takes its frame with it, once control is back in the event loop:
+    // a frame being destroyed itself (it destroys the child) is then gone, and is not touched
+    // half-way through its own destruction.
+    connect(child, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return child;
