@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +65,25 @@ void CreateDefaultDatabase(const QString &path)
 {
     if (QFileInfo::exists(path))
         throw DbError(DbError::ProviderFailure, QStringLiteral("文件“%1”已存在。").arg(path));
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 && errno == EACCES)
+        throw DbError(DbError::Cause::NoAccess, DbError::ProviderFailure,
+                      QStringLiteral("无法创建数据库文件“%1”：没有权限进入文件夹“%2”。").arg(path, folder));
+    if (!QFileInfo(folder).isDir())
+        throw DbError(DbError::ProviderFailure,
+                      QStringLiteral("无法创建数据库文件“%1”：文件夹“%2”不存在。").arg(path, folder));
+    if (::euidaccess(QFile::encodeName(folder).constData(), W_OK) != 0)
+        throw DbError(DbError::Cause::ReadOnly, DbError::ProviderFailure,
+                      QStringLiteral("无法创建数据库文件“%1”：文件夹“%2”是只读的，没有写入权限。").arg(path, folder));
+    // The file is made readable by its owner alone before anything is written into it: it will
+    // hold the passwords and the pay.
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw DbError(DbError::ProviderFailure,
+                          QStringLiteral("无法创建数据库文件“%1”：%2").arg(path, file.errorString()));
+    }
     try {
         Connection cn;
         cn.openFile(path, true);

@@ -2,8 +2,10 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
+#include "app/open_windows.h"
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "platform/print/program_printer.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/message_service.h"
@@ -18,8 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
@@ -28,6 +30,7 @@
 namespace {
 form_main *g_instance = nullptr;
 const char *const kChildName = "rsgzChildName";  // property of a sub-window: the name it was opened under
+const char *const kOpenedBy = "rsgzOpenedBy";    // property of a sub-window: the menu item that opened it
 } // namespace
 
 form_main::form_main(QWidget *parent) : QMainWindow(parent)
@@ -78,10 +81,11 @@ void form_main::runCommand(const QString &itemName)
     if (!command)
         return;
     // Nothing may escape into the event loop: a database error ends the command with its report.
+    const QScopedValueRollback<QString> running(m_runningItem, itemName);  // the item a window opens under
     try {
         command();
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbCritical);
     } catch (const std::exception &e) {
         MsgBox(QString::fromLocal8Bit(e.what()), Msg::vbCritical);
     }
@@ -94,8 +98,12 @@ void form_main::bindBuiltInCommands()
         if (ModmainRSgz::startupHooks().showLogin)
             ModmainRSgz::startupHooks().showLogin();
     });
-    // Ends at once: open windows run no close steps, so their log entries stay open.
-    setCommand(QStringLiteral("file5"), [] { Shell::instance().endProgram(0); });
+    // Ends at once: open windows run no close steps, so their log entries stay open. Only an edit
+    // still pending is asked about first.
+    setCommand(QStringLiteral("file5"), [this] {
+        if (confirmPendingEdits())
+            Shell::instance().endProgram(0);
+    });
     setCommand(QStringLiteral("hlep1"), [this] { sendHelpKey(); });
     setCommand(QStringLiteral("help2"), [this] { sendHelpKey(); });
     setCommand(QStringLiteral("hlep5"), [this] {
@@ -111,10 +119,9 @@ void form_main::bindBuiltInCommands()
 
 void form_main::printerSetup()
 {
-    // The platform's printer dialog; a cancel is no action. The printer chosen stays with the
-    // platform, the program keeps no printer setting of its own.
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
+    // The platform's printer dialog over the program's one printer: what is chosen there is what
+    // every later print starts from. A cancel is no action and changes nothing.
+    QPrintDialog dialog(&ProgramPrinter(), this);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     ShowModal(&dialog);
 }
@@ -157,7 +164,12 @@ void form_main::showEvent(QShowEvent *event)
 
 void form_main::closeEvent(QCloseEvent *event)
 {
-    // The child windows close first and run their close steps; one that refuses keeps the program.
+    // Pending edits are asked about first: a window kept open keeps the program, with nothing closed.
+    // Then the child windows close and run their close steps; one that refuses keeps the program.
+    if (!confirmPendingEdits()) {
+        event->ignore();
+        return;
+    }
     m_mdi->closeAllSubWindows();
     for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
         if (!sub->isHidden()) {
@@ -204,19 +216,34 @@ QWidget *form_main::showChild(const QString &objectName, const std::function<QWi
     QMdiSubWindow *sub = m_mdi->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kChildName, objectName);
+    sub->setProperty(kOpenedBy, m_runningItem);
     if (designed.isValid()) {
         const QMargins frame = sub->contentsMargins();
         sub->resize(designed.grownBy(frame));
     }
-    // A child that closes itself takes its frame with it.
-    QPointer<QMdiSubWindow> frame(sub);
-    connect(child, &QObject::destroyed, this, [frame] {
-        if (frame)
-            frame->close();
-    });
+    // A child that closes itself takes its frame with it, once control is back in the event loop:
+    // a frame being destroyed itself (it destroys the child) is then gone, and is not touched
+    // half-way through its own destruction.
+    connect(child, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return child;
+}
+
+QString form_main::openedBy(const QWidget *child) const
+{
+    const auto *sub = child ? qobject_cast<const QMdiSubWindow *>(child->parentWidget()) : nullptr;
+    return sub ? sub->property(kOpenedBy).toString() : QString();
+}
+
+bool form_main::confirmPendingEdits() { return OpenWindows::ConfirmAllPendingEdits(m_mdi); }
+
+void form_main::closeWindowsNotPermitted()
+{
+    OpenWindows::CloseWhere(m_mdi, [this](QWidget *child) {
+        const QAction *item = m_items.value(openedBy(child));
+        return item && !item->isEnabled();
+    });
 }
 
 void form_main::fillWindowList()

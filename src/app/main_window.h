@@ -39,6 +39,15 @@ public:
     QWidget *showChild(const QString &objectName, const std::function<QWidget *()> &factory);
     QWidget *findChildWindow(const QString &objectName) const;
     QMdiArea *mdiArea() const { return m_mdi; }
+    // The menu item whose command opened the child window (empty when none did).
+    QString openedBy(const QWidget *child) const;
+
+    // Asks about every edit still pending in the child windows before the program ends; false when
+    // the person keeps a window (the end is called off).
+    bool confirmPendingEdits();
+    // After a login: closes, with their normal close steps, the child windows whose menu item the
+    // operator now logged in may not use.
+    void closeWindowsNotPermitted();
 
     // Window caption of the load step: company name, title, and the local database file.
     static QString mainCaption();
@@ -71,6 +80,7 @@ private:
     QTimer *m_clock = nullptr;
     QMenu *m_fileMenu = nullptr;
     QList<QAction *> m_windowList;  // the open child windows listed at the end of "文件(&F)"
+    QString m_runningItem;          // the menu item whose command is running
     bool m_loaded = false;
     bool m_capsLock = false;
     bool m_numLock = false;

@@ -36,7 +36,10 @@ void showSysset()
 void accessOpenFailed(const QString &fullPath, const QString &reason)
 {
     cnMain.close();
-    g_lastOpenFailure = QStringLiteral("无法打开数据库文件“%1”：%2").arg(fullPath, reason);
+    // A reason that already says what could not be done stands alone.
+    g_lastOpenFailure = reason.startsWith(QStringLiteral("无法打开数据库文件"))
+                            ? reason
+                            : QStringLiteral("无法打开数据库文件“%1”：%2").arg(fullPath, reason);
     SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), strDataPath);
     SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("data"), strDataFile);
 }
@@ -59,6 +62,9 @@ void Main()
         OpenAccessConnection();
     else if (strDbType == QLatin1String("SQLSERVER"))
         OpenSqlServerConnection();
+    // The open routine may have ended the program (settings saved, a fatal server answer).
+    if (Shell::instance().ending())
+        return;
     if (form_main *mainWindow = form_main::instance())
         mainWindow->show();
     if (startupHooks().showLogin)
@@ -76,11 +82,20 @@ void OpenAccessConnection()
     }
     // The path as this platform writes it, for messages; the connection string keeps the system's form.
     const QString fullPath = strDataPath + QLatin1Char('/') + strDataFile;
-    try {
-        // Only the default file is made on first run: a stored folder is never filled with an empty
-        // database, a file missing there is a failure to report.
-        if (useDefault && !QFileInfo::exists(fullPath))
+    // Only the default file is made on first run: a stored folder is never filled with an empty
+    // database, a file missing there is a failure to report. A first run that cannot make the file
+    // leaves the settings alone, so that the next start tries the default again instead of
+    // reporting a stored folder without its file.
+    if (useDefault && !QFileInfo::exists(fullPath)) {
+        try {
             CreateDefaultDatabase(fullPath);
+        } catch (const DbError &e) {
+            cnMain.close();
+            g_lastOpenFailure = e.description;
+            return;
+        }
+    }
+    try {
         const QString connect = QStringLiteral("provider=microsoft.jet.oledb.4.0;") + QStringLiteral("data source=") +
                                 strDataPath + QStringLiteral("\\") + strDataFile +
                                 QStringLiteral(";Jet OLEDB:Database password=297");
@@ -96,8 +111,11 @@ void OpenAccessConnection()
 void OpenSqlServerConnection()
 {
     const QString main = QStringLiteral("main");
-    if (setting(main, QStringLiteral("server")).isEmpty())
+    if (setting(main, QStringLiteral("server")).isEmpty()) {
         showSysset();
+        if (Shell::instance().ending())
+            return;  // the settings were saved: they take effect at the next start
+    }
     const QString server = setting(main, QStringLiteral("server"));
     const QString database = setting(main, QStringLiteral("database"));
     const QString username = setting(main, QStringLiteral("username"));
@@ -127,13 +145,13 @@ void OpenSqlServerConnection()
 
 bool SqlServerOpenFailed(const DbError &error)
 {
-    const QString numbered = error.description + QString::number(error.number);
+    const QString numbered = error.numbered();
     switch (error.number) {
     case DbError::ProviderFailure:
         if (MsgBox(QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"),
                    Msg::vbOKCancel | Msg::vbExclamation) == Msg::vbOK) {
             showSysset();
-            return true;
+            return !Shell::instance().ending();  // saved settings end the program instead
         }
         Shell::instance().endProgram(0);
         return false;
@@ -166,7 +184,10 @@ namespace ModCWCl {
 void ReportDbError(const DbError &error)
 {
     const QString number = QString::number(error.number);
-    if (error.number == DbError::ProviderFailure)
+    // A database in use, read-only or on a failing disk is no fault of the data typed: said as it is.
+    if (error.fromSurroundings())
+        MsgBox(error.description, Msg::vbCritical);
+    else if (error.number == DbError::ProviderFailure)
         MsgBox(QStringLiteral("数据有误，请重新输入!") + number + error.description, Msg::vbCritical);
     else if (error.number != DbError::ObjectNotFound)
         MsgBox(QStringLiteral("错误号 ") + number + error.description + QStringLiteral("，退出"), Msg::vbCritical);

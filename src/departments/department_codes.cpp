@@ -95,6 +95,20 @@ QString SuggestedCode(const QString &shown, bool tableEmpty)
     return shown.left(shown.size() - 1) + QString::number(next);
 }
 
+QString FirstSubDepartment(Connection &cn, const QString &code)
+{
+    // Compared here: a code may hold "%" or "_", which a like pattern would take as wildcards.
+    if (code.isEmpty())
+        return {};
+    const ResultSet rs = cn.query(QStringLiteral("select bmcode from bmcode order by bmcode"));
+    for (const QVariantList &row : rs.rows) {
+        const QString other = row.value(0).toString();
+        if (other != code && other.startsWith(code))
+            return other;
+    }
+    return {};
+}
+
 QString BoolLiteral(bool value)
 {
     if (strDbType.trimmed().toUpper() == QLatin1String("SQLSERVER"))

@@ -40,6 +40,11 @@ CodeCheck CheckCode(Connection &cn, const QString &code, const BmCdTable &len, b
 // one character is kept; an empty department table gives "1".
 QString SuggestedCode(const QString &shown, bool tableEmpty);
 
+// A department code that another department's code begins with ("1" for "11" and "11001"): the
+// sub-department found first in code order, or the empty text when there is none. Read afresh, so a
+// sub-department added since the editor opened counts. Database errors propagate.
+QString FirstSubDepartment(Connection &cn, const QString &code);
+
 // The boolean literal of the current database kind: true/false on the local file, 1/0 on SQL Server.
 QString BoolLiteral(bool value);
 

@@ -109,10 +109,69 @@ bool Form_bmbmdy::sp_save()
 
 void Form_bmbmdy::qy_upda() { rsEntry->CancelUpdate(); }
 
+// Pending: a new department holding more than its suggested code (a name, kind, person in charge
+// or telephone), or a change typed over a saved department.
+bool Form_bmbmdy::hasPendingEdit() const
+{
+    if (m_finished)
+        return false;
+    if (rsEntry->isOpen() && rsEntry->EditMode() == Recordset::adEditAdd) {
+        for (const char *field : {"name", "cg", "fzr", "dh"}) {
+            const QVariant v = rsEntry->value(QString::fromLatin1(field));
+            if (!v.isNull() && !v.toString().isEmpty())
+                return true;
+        }
+    }
+    return rsBrowse->isOpen() && rsBrowse->hasChanges();
+}
+
+bool Form_bmbmdy::savePendingEdit()
+{
+    try {
+        if (rsEntry->isOpen() && rsEntry->EditMode() == Recordset::adEditAdd) {
+            // As Enter through the boxes would: the code check, then the save.
+            if (!sphao_chec(Text1[0]->text()) || !sp_save())
+                return false;
+            kongjian_enabled(true);
+            bmbm_set();
+        }
+        if (rsBrowse->isOpen() && rsBrowse->EditMode() != Recordset::adEditNone)
+            rsBrowse->Update();
+    } catch (const DbError &e) {
+        reportError(e);
+        return false;
+    }
+    return true;
+}
+
+void Form_bmbmdy::discardPendingEdit()
+{
+    try {
+        if (rsEntry->isOpen() && rsEntry->EditMode() != Recordset::adEditNone) {
+            qy_upda();
+            kongjian_enabled(true);
+            bmbm_set();
+        }
+        if (rsBrowse->isOpen() && rsBrowse->EditMode() != Recordset::adEditNone)
+            rsBrowse->CancelUpdate();
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
 void Form_bmbmdy::sp_dele()
 {
     if (rsBrowse->currentRow() < 0)
         return;  // no department to delete
+    // The leaf flag is recomputed only on closing: a sub-department added since the window opened
+    // is looked for in the table itself, so that no department is left without its parent.
+    const QString code = rsBrowse->value(QStringLiteral("bmcode")).toString();
+    const QString sub = ModBmCD::FirstSubDepartment(cnMain, code);
+    if (!sub.isEmpty()) {
+        MsgBox(QStringLiteral("部门“%1”还有下级部门“%2”，不能删除！请先删除它的下级部门。").arg(code, sub),
+               Msg::vbOKOnly + Msg::vbCritical);
+        return;
+    }
     if (MsgBox(QStringLiteral("确认删除当前记录"), Msg::vbYesNo + Msg::vbQuestion) != Msg::vbYes)
         return;
     bindGrids(nullptr);

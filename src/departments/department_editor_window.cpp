@@ -10,7 +10,9 @@
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/user_moves.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -47,6 +49,7 @@ Form_bmbmdy::Form_bmbmdy(QWidget *parent) : QWidget(parent)
     setWindowTitle(kCaption);
     rsBrowse = new Recordset(this);
     rsEntry = new Recordset(this);
+    m_moves = new UserMoves(this);
     buildControls();
     Form_Load();
 }
@@ -236,12 +239,16 @@ void Form_bmbmdy::Form_Load()
         if (rsBrowse->RecordCount() >= 1)
             rsBrowse->MoveLast();
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly + Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbOKOnly + Msg::vbCritical);
     }
 }
 
 void Form_bmbmdy::closeEvent(QCloseEvent *event)
 {
+    if (!m_finished && !OpenWindows::ConfirmPendingEdit(*this)) {
+        event->ignore();
+        return;
+    }
     finishUse();
     QWidget::closeEvent(event);
 }
@@ -279,7 +286,7 @@ void Form_bmbmdy::finishUse()
 
 void Form_bmbmdy::reportError(const DbError &e)
 {
-    MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly + Msg::vbCritical);
+    MsgBox(e.numbered(), Msg::vbOKOnly + Msg::vbCritical);
 }
 
 void Form_bmbmdy::cmd_yd(bool move_qian, bool move_hou)
@@ -419,10 +426,13 @@ bool Form_bmbmdy::eventFilter(QObject *watched, QEvent *event)
         if (index == 2)
             Text1[14]->show();
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        // Leaving is the person's doing (Tab, a click, a shortcut); a message box taking the focus
-        // for a moment or the window moving it itself is not.
-        const bool leaving = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-                             reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+        // Leaving is the person's doing (Tab, a click inside this window, a shortcut); a message box
+        // taking the focus for a moment, the window moving it itself, or the window system moving it
+        // while the window is maximised, restored or its title bar double-clicked is not.
+        const bool byPerson = reason == Qt::ShortcutFocusReason ||
+                              ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                                reason == Qt::MouseFocusReason) && m_moves->active());
+        const bool leaving = byPerson && QApplication::focusWidget() && isAncestorOf(QApplication::focusWidget());
         if ((index == 0 || index == 1) && leaving && isVisible())
             boxEnter(index, true);
         break;

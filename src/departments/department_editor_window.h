@@ -1,6 +1,8 @@
 // Form_bmbmdy: the department code editor ("部门编码") over bmcode, with its two grids and report.
 #pragma once
 
+#include "app/open_windows.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -12,9 +14,10 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class Recordset;
+class UserMoves;
 struct DbError;
 
-class Form_bmbmdy : public QWidget {
+class Form_bmbmdy : public QWidget, public PendingEdit {
     Q_OBJECT
 public:
     explicit Form_bmbmdy(QWidget *parent = nullptr);  // runs the loading steps
@@ -37,6 +40,11 @@ public:
     bool sphao_chec(const QString &code);  // true when the code passed
     void find_set(const QString &codebl);
     void print_set(int lx);
+
+    // A department being entered or changed and not yet saved; saving checks the code first.
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;
+    void discardPendingEdit() override;
 
     Recordset *browseRecords() const { return rsBrowse; }
     Recordset *entryRecords() const { return rsEntry; }
@@ -71,6 +79,7 @@ private:
     Recordset *m_bound = nullptr;  // the set the entry boxes show
     QString m_ownCode;             // stored code of the row the boxes show, for the recoding check
     bool m_inEnter = false;
+    UserMoves *m_moves = nullptr;  // whether the focus moves because the person moved it
     bool m_finished = false;
 
     KeyedToolBar *Toolbar = nullptr;

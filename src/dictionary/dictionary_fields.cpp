@@ -29,13 +29,6 @@ namespace {
 const char *const kDataField = "dataField";
 const char *const kTag = "tag";
 
-bool isNumberText(const QString &value)
-{
-    bool ok = false;
-    QLocale::c().toDouble(value.trimmed(), &ok);
-    return ok;
-}
-
 // Plain year-month-day dates, with "-", "/" or "." and an optional time of day.
 bool isDateText(const QString &value)
 {
@@ -88,7 +81,7 @@ bool CheckFieldValue(const QString &type, int length, const QString &value, cons
     case TypeRule::Text:
         return trimBlanks(value).size() <= length || refuse(caption, " 输入数据超长!");
     case TypeRule::Number:
-        return isNumberText(value) || refuse(caption, "  请输入数字！");
+        return IsPlainNumber(value) || refuse(caption, "  请输入数字！");
     case TypeRule::Date:
         return isDateText(value) || refuse(caption, " 请输入日期！");
     case TypeRule::NotAccepted:

@@ -85,10 +85,10 @@ bool OpenEditorCatalogue(Recordset &rs, DataCombo &combo, const QString &categor
             try {
                 ModJgupdate::CreatePersonnelTables();
             } catch (const DbError &e2) {
-                MsgBox(e2.description + QString::number(e2.number));
+                MsgBox(e2.numbered());
             }
         } else {
-            MsgBox(e.description + QString::number(e.number));
+            MsgBox(e.numbered());
         }
         return false;
     }

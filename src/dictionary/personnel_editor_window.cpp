@@ -17,6 +17,7 @@
 #include "platform/ui/twips.h"
 #include "printing/dictionary_report.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -246,7 +247,7 @@ void FrmRSdagl::setEditing(bool editing)
 
 void FrmRSdagl::reportError(const DbError &e)
 {
-    MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly + Msg::vbCritical);
+    MsgBox(e.numbered(), Msg::vbOKOnly + Msg::vbCritical);
 }
 
 void FrmRSdagl::Toolbar1_ButtonClick(const QString &key)
@@ -286,6 +287,8 @@ void FrmRSdagl::cmdSave()
         return;  // its message is shown; editing goes on
     if (rsRecords->RecordCount() >= 1) {
         try {
+            if (numberAlreadyUsed())
+                return;  // its message is shown; editing goes on
             rsRecords->Update();
         } catch (const DbError &e) {
             reportError(e);  // the row stays pending with what was typed; editing goes on
@@ -295,6 +298,57 @@ void FrmRSdagl::cmdSave()
     m_frame.Gridspzd->setRecordset(rsRecords);
     spzdbt_set();
     setEditing(false);
+}
+
+// Each employee has a number of their own: a second employee with the same number would get two
+// wage rows a month. Blanks at either end do not make a number different.
+bool FrmRSdagl::numberAlreadyUsed()
+{
+    const int numberColumn = rsRecords->fieldIndex(QStringLiteral("f1"));
+    const int idColumn = rsRecords->fieldIndex(QStringLiteral("id"));
+    if (numberColumn < 0 || rsRecords->currentRow() < 0)
+        return false;
+    const QString number = rsRecords->value(numberColumn).toString().trimmed();
+    if (number.isEmpty())
+        return false;
+    const QVariant id = idColumn < 0 ? QVariant() : rsRecords->value(idColumn);
+    QString sql = QStringLiteral("select count(*) from ") + rsRecords->baseTable() +
+                  QStringLiteral(" where trim(f1)=?");
+    QVariantList params{number};
+    if (!id.isNull()) {
+        sql += QStringLiteral(" and id<>?");
+        params << id;
+    }
+    if (cnMain.query(sql, params).rows.value(0).value(0).toLongLong() == 0)
+        return false;
+    MsgBox(QStringLiteral("员工编号“%1”已被其他员工使用，请重新输入。").arg(number), Msg::vbOKOnly + Msg::vbExclamation);
+    return true;
+}
+
+bool FrmRSdagl::hasPendingEdit() const { return m_editing && rsRecords && rsRecords->hasChanges(); }
+
+bool FrmRSdagl::savePendingEdit()
+{
+    cmdSave();
+    return !m_editing;
+}
+
+void FrmRSdagl::discardPendingEdit()
+{
+    try {
+        cmdCancel();
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+void FrmRSdagl::closeEvent(QCloseEvent *event)
+{
+    if (!OpenWindows::ConfirmPendingEdit(*this)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void FrmRSdagl::cmdCancel()

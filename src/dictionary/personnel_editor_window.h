@@ -1,6 +1,7 @@
 // FrmRSdagl: the personnel records editor, one caption and input box per dh_codedict row over rsda.
 #pragma once
 
+#include "app/open_windows.h"
 #include "dictionary/editor_frame.h"
 
 #include <QList>
@@ -17,7 +18,7 @@ class QTabWidget;
 class Recordset;
 struct DbError;
 
-class FrmRSdagl : public QWidget {
+class FrmRSdagl : public QWidget, public PendingEdit {
     Q_OBJECT
 public:
     explicit FrmRSdagl(QWidget *parent = nullptr);  // runs the opening steps
@@ -40,7 +41,13 @@ public:
     QList<QLineEdit *> fieldBoxes() const;
     bool isEditing() const { return m_editing; }
 
+    // A new or changed record not yet saved; saving goes through "save" with its checks.
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;
+    void discardPendingEdit() override;
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -58,6 +65,7 @@ private:
     QString tableCode() const;
 
     void cmdSave();
+    bool numberAlreadyUsed();
     void cmdCancel();
     void cmdDelete();
     void cmdFind();

@@ -151,8 +151,25 @@ void FrmreportSetGZXM::showEvent(QShowEvent *event)
     Form_Activate();
 }
 
+bool FrmreportSetGZXM::hasPendingEdit() const
+{
+    return m_state != State::Browsing && rsItems->isOpen() && rsItems->hasChanges();
+}
+
+bool FrmreportSetGZXM::savePendingEdit()
+{
+    cmdbc_Click();
+    return m_state == State::Browsing;
+}
+
+void FrmreportSetGZXM::discardPendingEdit() { cmdqx_Click(); }
+
 void FrmreportSetGZXM::closeEvent(QCloseEvent *event)
 {
+    if (!OpenWindows::ConfirmPendingEdit(*this)) {
+        event->ignore();
+        return;
+    }
     DataGrid1->setRecordset(nullptr);
     rsItems->Close();
     QWidget::closeEvent(event);
@@ -182,7 +199,7 @@ void FrmreportSetGZXM::Form_Activate()
             rsItems->Requery();
         }
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number));
+        MsgBox(e.numbered());
         return;
     }
     m_caption = rsItems->RecordCount() > 0 ? rsItems->valueAt(0, rsItems->fieldIndex(QStringLiteral("table_name"))).toString()
@@ -218,7 +235,7 @@ void FrmreportSetGZXM::setState(State state)
 
 void FrmreportSetGZXM::reportError(const DbError &e)
 {
-    MsgBox(e.description + QStringLiteral("\n错误号：") + QString::number(e.number), Msg::vbExclamation);
+    MsgBox(e.numbered(QStringLiteral("\n错误号：")), Msg::vbExclamation);
 }
 
 void FrmreportSetGZXM::startRowEdit()

@@ -1,6 +1,8 @@
 // FrmreportSetGZXM: the wage item configuration window over the rs_codedict rows of one table code.
 #pragma once
 
+#include "app/open_windows.h"
+
 #include <QWidget>
 
 class DataGrid;
@@ -12,7 +14,7 @@ class QToolButton;
 class Recordset;
 struct DbError;
 
-class FrmreportSetGZXM : public QWidget {
+class FrmreportSetGZXM : public QWidget, public PendingEdit {
     Q_OBJECT
 public:
     explicit FrmreportSetGZXM(QWidget *parent = nullptr);
@@ -26,6 +28,11 @@ public:
     enum class State { Browsing, Adding, Modifying };
     State state() const { return m_state; }
     Recordset *items() const { return rsItems; }
+
+    // An item added or modified and not yet saved; saving goes through "保存".
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;
+    void discardPendingEdit() override;
 
     // The first activation: prepares the database when needed and shows the dictionary rows.
     // Later activations do nothing.

@@ -116,7 +116,7 @@ void Frm_czyrz::setStartDate(const QDate &date) { txtkssj->setDate(date.isValid(
 
 QDate Frm_czyrz::startDate() const { return txtkssj->date() == kNoDate ? QDate() : txtkssj->date(); }
 
-void Frm_czyrz::reportError(const DbError &e) { MsgBox(e.description + QString::number(e.number), Msg::vbCritical); }
+void Frm_czyrz::reportError(const DbError &e) { MsgBox(e.numbered(), Msg::vbCritical); }
 
 void Frm_czyrz::Form_Load()
 {

@@ -10,8 +10,11 @@
 #include <QFileInfo>
 #include <QCursor>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace Modulback {
 
@@ -34,19 +37,13 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-// Failures that come from the medium the copy is written to rather than from the data.
-bool isMediumFailure(int rc)
+// What a failed SQLite call of the copy means to a person: the disk full, an I/O error, a
+// read-only folder said in Chinese; anything else with SQLite's own words.
+QString failureText(int rc, const QString &what)
 {
-    switch (rc & 0xff) {
-    case SQLITE_CANTOPEN:
-    case SQLITE_READONLY:
-    case SQLITE_IOERR:
-    case SQLITE_FULL:
-    case SQLITE_PERM:
-        return true;
-    default:
-        return false;
-    }
+    const QString native = QString::fromUtf8(sqlite3_errstr(rc));
+    const DbError::Cause cause = dbErrorCauseOf(native);
+    return what + (cause == DbError::Cause::Statement ? native : dbErrorCauseDescription(cause));
 }
 
 void setError(QString *errorText, const QString &text)
@@ -72,32 +69,44 @@ CopyResult CopyDatabase(Connection &source, const QString &targetPath, int pages
         setError(errorText, QStringLiteral("没有可复制的数据库文件。"));
         return CopyResult::Failed;
     }
-    const QFileInfo folder(QFileInfo(targetPath).absolutePath());
-    if (!folder.isDir() || !folder.isWritable()) {
-        setError(errorText, QStringLiteral("无法写入文件夹“%1”。").arg(folder.filePath()));
+    // Only a folder that is not there is the old "disk not ready": a medium may yet be put in.
+    const QString folder = QFileInfo(targetPath).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        setError(errorText, QStringLiteral("文件夹“%1”不存在。").arg(folder));
         return CopyResult::TargetNotReady;
     }
+    if (::euidaccess(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        setError(errorText, QStringLiteral("文件夹“%1”是只读的，没有写入权限。").arg(folder));
+        return CopyResult::Failed;
+    }
 
-    // The copy grows in a file of its own and replaces the target only when it is complete.
+    // The copy grows in a file of its own, readable by its owner alone (it holds passwords and
+    // pay), and replaces the target only when it is complete.
     const QString partPath = targetPath + QStringLiteral(".part");
     QFile::remove(partPath);
+    {
+        QFile part(partPath);
+        if (!part.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            setError(errorText, QStringLiteral("无法创建文件“%1”：%2").arg(partPath, part.errorString()));
+            return CopyResult::Failed;
+        }
+    }
+    const QString writing = QStringLiteral("无法写入备份文件“%1”：").arg(targetPath);
     sqlite3 *dst = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(partPath).constData(), &dst,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(partPath).constData(), &dst, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        setError(errorText, dst ? QString::fromUtf8(sqlite3_errmsg(dst)) : QStringLiteral("out of memory"));
+        setError(errorText, failureText(rc, writing));
         sqlite3_close(dst);
         QFile::remove(partPath);
-        return isMediumFailure(rc) ? CopyResult::TargetNotReady : CopyResult::Failed;
+        return CopyResult::Failed;
     }
 
     sqlite3_backup *backup = sqlite3_backup_init(dst, "main", src, "main");
     if (!backup) {
-        rc = sqlite3_errcode(dst);
-        setError(errorText, QString::fromUtf8(sqlite3_errmsg(dst)));
+        setError(errorText, failureText(sqlite3_extended_errcode(dst), writing));
         sqlite3_close(dst);
         QFile::remove(partPath);
-        return isMediumFailure(rc) ? CopyResult::TargetNotReady : CopyResult::Failed;
+        return CopyResult::Failed;
     }
 
     // Another program holding a write lock on the source only delays the copy, for a while.
@@ -122,23 +131,23 @@ CopyResult CopyDatabase(Connection &source, const QString &targetPath, int pages
     if (rc == SQLITE_DONE && finishRc != SQLITE_OK)
         rc = finishRc;
     if (rc != SQLITE_DONE) {
-        setError(errorText, QString::fromUtf8(sqlite3_errstr(rc)));
+        setError(errorText, failureText(rc, writing));
         sqlite3_close(dst);
         QFile::remove(partPath);
-        return isMediumFailure(rc) ? CopyResult::TargetNotReady : CopyResult::Failed;
+        return CopyResult::Failed;
     }
     rc = sqlite3_close(dst);
     if (rc != SQLITE_OK) {
-        setError(errorText, QString::fromUtf8(sqlite3_errstr(rc)));
+        setError(errorText, failureText(rc, writing));
         QFile::remove(partPath);
-        return CopyResult::TargetNotReady;
+        return CopyResult::Failed;
     }
 
     // rename() replaces an existing target in one step.
     if (std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(targetPath).constData()) != 0) {
-        setError(errorText, QStringLiteral("无法替换文件“%1”。").arg(targetPath));
+        setError(errorText, QStringLiteral("无法替换文件“%1”：%2").arg(targetPath, QString::fromLocal8Bit(std::strerror(errno))));
         QFile::remove(partPath);
-        return CopyResult::TargetNotReady;
+        return CopyResult::Failed;
     }
     return CopyResult::Done;
 }
@@ -151,9 +160,10 @@ void Backup()
     const QString target = BackupTargetName(strDataPath, QDateTime::currentDateTime());
     for (;;) {
         CopyResult result;
+        QString why;
         {
             BusyCursor busy;
-            result = CopyDatabase(cnMain, target);
+            result = CopyDatabase(cnMain, target, -1, {}, &why);
         }
         switch (result) {
         case CopyResult::Done:
@@ -167,6 +177,8 @@ void Backup()
                 continue;
             return;
         case CopyResult::Failed:
+            // Permission, a full disk, an I/O error: trying again would not help. Said, and ended.
+            MsgBox(QStringLiteral("数据备份失败！") + why, Msg::vbCritical);
             return;
         }
     }

@@ -14,9 +14,10 @@ namespace Modulback {
 QString BackupTargetName(const QString &dataPath, const QDateTime &now);
 
 enum class CopyResult {
-    Done,            // the target holds a complete, consistent copy
-    TargetNotReady,  // the target folder is missing or cannot be written (the old "disk not ready")
-    Failed,          // anything else: no SQLite source, a read error, ...
+    Done,            // the target holds a complete, consistent copy, readable by its owner only
+    TargetNotReady,  // the target folder is missing (the old "disk not ready": a medium may be put in)
+    Failed,          // anything else (no SQLite source, no permission, a full disk, an I/O error);
+                     // errorText says which, in Chinese
 };
 
 // Copies the open SQLite database of source into a new file at targetPath through SQLite's online
@@ -28,7 +29,8 @@ CopyResult CopyDatabase(Connection &source, const QString &targetPath, int pages
                         const std::function<void()> &afterStep = {}, QString *errorText = nullptr);
 
 // The menu command "&4.数据备份": copies cnMain's database to BackupTargetName(strDataPath, now),
-// asking to retry while the target is not ready; other failures and server mode end quietly.
+// asking to retry while the target folder is missing; any other failure is said and ends the
+// backup; server mode (no database file) ends quietly.
 void Backup();
 
 } // namespace Modulback

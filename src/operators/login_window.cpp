@@ -179,14 +179,18 @@ void frmLogin::loadFailed(const QString &reason)
 
 bool frmLogin::passwordMatches(const QString &name, const QString &password)
 {
-    // An empty operator table leaves nothing to find: refused like a wrong password.
-    if (!rsCzyzd->isOpen() || rsCzyzd->RecordCount() == 0)
+    // The operator is the list's own row for the chosen entry, never a search by name: the search
+    // ignores letter case and would take "Admin" for "admin". An empty operator table, or a name
+    // that is no entry, leaves nothing to compare: refused like a wrong password.
+    const int row = combname->matchedRow();
+    if (!rsCzyzd->isOpen() || row < 0 || row >= rsCzyzd->RecordCount())
         return false;
-    rsCzyzd->MoveFirst();
-    if (!rsCzyzd->Find(QStringLiteral("czy_name='") + SqlQuote(name) + QStringLiteral("'")))
+    const int nameColumn = rsCzyzd->fieldIndex(QStringLiteral("czy_name"));
+    const int passColumn = rsCzyzd->fieldIndex(QStringLiteral("czy_pass"));
+    if (nameColumn < 0 || passColumn < 0 || rsCzyzd->valueAt(row, nameColumn).toString() != name)
         return false;
     // Exact, case-sensitive; a stored Null matches nothing, not even an empty entry.
-    const QVariant stored = rsCzyzd->value(QStringLiteral("czy_pass"));
+    const QVariant stored = rsCzyzd->valueAt(row, passColumn);
     return !stored.isNull() && stored.toString() == password;
 }
 
@@ -217,7 +221,10 @@ void frmLogin::cmdCancel_Click() { reject(); }
 void frmLogin::reject()
 {
     // The program cannot go on without an operator; a re-login that is cancelled ends it as well.
+    // An edit still pending in a window is asked about first; keeping it keeps this window open.
     if (!m_ending) {
+        if (form_main *mainWindow = form_main::instance(); mainWindow && !mainWindow->confirmPendingEdits())
+            return;
         m_ending = true;
         Shell::instance().endProgram();
     }
@@ -247,4 +254,6 @@ void mCzyqx(const QString &strczyname)
         // The items stay disabled: no permission is granted that could not be read.
         ModCWCl::ReportDbError(e);
     }
+    // A window the previous operator opened and this one may not use does not stay open for them.
+    mainWindow->closeWindowsNotPermitted();
 }

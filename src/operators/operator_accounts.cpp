@@ -19,16 +19,31 @@ void insertPermission(Connection &cn, const QString &name, const QString &czyNo,
 
 } // namespace
 
+bool NameTaken(Connection &cn, const QString &name)
+{
+    // Compared here rather than by the database, whose "=" minds letter case.
+    const QString wanted = name.trimmed();
+    const ResultSet all = cn.query(QStringLiteral("select czy_name from czyzd"));
+    for (const QVariantList &row : all.rows)
+        if (!row.value(0).isNull() && row.value(0).toString().trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 AddResult AddOperator(Connection &cn, const QString &name, const QString &password, const QString &confirm,
                       const QString &jobType)
 {
-    const ResultSet same = cn.query(QStringLiteral("select * from  czyzd where czy_name=") + quoted(name));
-    if (!same.rows.isEmpty())
+    if (NameTaken(cn, name))
         return AddResult::Duplicate;
     if (name.isEmpty() || password.isEmpty())
         return AddResult::MissingNameOrPassword;
     if (password != confirm)
         return AddResult::PasswordMismatch;
+    // Neither can be typed at the login, and a NUL cannot stand in SQL text at all.
+    for (const QString &text : {name, password})
+        for (QChar c : text)
+            if (c.category() == QChar::Other_Control)
+                return AddResult::ControlCharacters;
     const QString job = jobType.isEmpty() ? kDefaultJobType : jobType;
     Transaction tx(cn);
     cn.execute(QStringLiteral("insert into  czyzd(czy_name,czy_pass,zwlx)") + QStringLiteral("values(") + quoted(name) +

@@ -11,13 +11,19 @@ namespace ModCzygl {
 // What the checks of adding an operator decided, in the order they run.
 enum class AddResult {
     Added,
-    Duplicate,              // the name is taken (by any operator, built-ins included)
+    Duplicate,              // the name is taken (NameTaken)
     MissingNameOrPassword,  // refused without a message
     PasswordMismatch,
+    ControlCharacters,      // the name or password holds a control character (NUL, a line break, ...)
 };
 
 // The job type stored when none is chosen.
 inline const QString kDefaultJobType = QStringLiteral("操作员");
+
+// Whether an operator (built-ins included) already has the name, letter case and blanks at either
+// end not counted: "Admin" and " admin" are taken when "admin" exists. Login and password change
+// would otherwise not tell such operators apart.
+bool NameTaken(Connection &cn, const QString &name);
 
 // Adds an operator with sys_tag 0 (the column's default; set when an older table has none). An empty job type is stored as
 // kDefaultJobType. Nothing is written unless the result is Added. Database errors throw DbError.

@@ -131,7 +131,9 @@ void Frm_czyset::buildControls()
     Check1 = new QCheckBox(QStringLiteral("全选"), rightsPage);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setGeometry(Twips::rect(6360, 285, 900, 300));
-    connect(Check1, &QCheckBox::clicked, this, &Frm_czyset::Check1_Click);
+    // Toggled, not clicked: the box ticks or clears the list however it changes (a click, the space
+    // bar, or assistive technology toggling it, which emits no click).
+    connect(Check1, &QCheckBox::toggled, this, &Frm_czyset::Check1_Click);
 
     ListView1 = new QTreeWidget(rightsPage);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -160,7 +162,7 @@ void Frm_czyset::Form_Load()
         if (!rsOperators->eof())
             combczy->setText(rsOperators->value(QStringLiteral("czy_name")).toString());
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbCritical);
     }
 
     // Tab 0 is showing: save has nothing to do until new or the permission tab.
@@ -264,6 +266,9 @@ void Frm_czyset::saveNewOperator()
         return;
     case AddResult::PasswordMismatch:
         MsgBox(QStringLiteral("口令输入不一致，请重新输入"), Msg::vbCritical);
+        return;
+    case AddResult::ControlCharacters:
+        MsgBox(QStringLiteral("操作员姓名和口令中不能含有控制字符，请重新输入。"), Msg::vbExclamation);
         return;
     case AddResult::Added:
         break;

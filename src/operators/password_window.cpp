@@ -8,6 +8,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/user_moves.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -23,7 +24,8 @@ const QString kTitle = QStringLiteral("口令变更");
 constexpr int kWidth = 5400, kHeight = 3600;
 } // namespace
 
-frm_czy_password::frm_czy_password(QWidget *parent) : QWidget(parent), rsPassword(new Recordset(this))
+frm_czy_password::frm_czy_password(QWidget *parent)
+    : QWidget(parent), rsPassword(new Recordset(this)), m_moves(new UserMoves(this))
 {
     setObjectName(QStringLiteral("frm_czy_password"));
     setWindowTitle(QStringLiteral("操作员口令变更"));
@@ -89,7 +91,7 @@ void frm_czy_password::Form_Load()
                              QStringLiteral("'"),
                          cnMain, Recordset::adOpenDynamic, Recordset::adLockOptimistic);
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbCritical);
         return;
     }
     // The operator may have been deleted in operator management during the run.
@@ -144,9 +146,11 @@ bool frm_czy_password::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     } else if (event->type() == QEvent::FocusIn && watched == Txt_password[1]) {
-        // Coming back to the window (after a message, from another window) is no move to the box.
+        // Only the person's own move into the box (Tab, Enter, a click) checks the old password:
+        // coming back to the window, maximising or restoring it moves the focus too, and is no try.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_checking) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_checking &&
+            m_moves->active()) {
             if (!init_password())
                 return false;  // the focus went back to box 0, or the window is closing
             Txt_password[1]->selectAll();

@@ -9,6 +9,8 @@ class QLineEdit;
 class QPushButton;
 class Recordset;
 
+class UserMoves;
+
 class frm_czy_password : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +43,7 @@ private:
     bool m_centred = false;
     bool m_oldAccepted = false;  // box 0 as it stands passed init_password
     bool m_checking = false;     // init_password is showing its message
+    UserMoves *m_moves = nullptr;  // whether the focus moves because the person moved it
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Label1 = nullptr;

@@ -54,12 +54,6 @@ QString ConnectorFor(const QString &caption)
     return caption == QLatin1String("并且") ? QStringLiteral("and") : QStringLiteral("or");
 }
 
-bool IsNumberText(const QString &text)
-{
-    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
-    return re.match(text).hasMatch();
-}
-
 bool ParseDateText(const QString &text, QDateTime *out)
 {
     static const QRegularExpression re(QStringLiteral(
@@ -141,7 +135,7 @@ ConditionResult BuildCondition(const QList<WageItem> &items, const QList<Conditi
                 v = ModGetDAte::DateLiteral(when);
             }
         } else if (type == QLatin1String("NUME")) {
-            if (!IsNumberText(v)) {
+            if (!IsPlainNumber(v)) {
                 r.ok = false;
                 r.failedRow = i;
                 r.message = QStringLiteral("请输入数字");
@@ -179,7 +173,16 @@ QString BatchUpdateSql(const QString &columnCode, const QString &newValue, const
 
 int RunBatchModify(Connection &cn, const QString &columnCode, const QString &newValue, const QString &condition)
 {
-    return cn.execute(BatchUpdateSql(columnCode, newValue, condition));
+    // All rows or none: a value that fails on one row leaves every row as it was.
+    Transaction tx(cn);
+    const int changed = cn.execute(BatchUpdateSql(columnCode, newValue, condition));
+    tx.commit();
+    return changed;
+}
+
+QString DoneMessage(int changed)
+{
+    return QStringLiteral("数据修改完成！共修改了 %1 条工资记录。").arg(changed);
 }
 
 } // namespace ModPlxg

@@ -36,8 +36,6 @@ const QStringList &Operators();
 const QStringList &ConnectorCaptions();
 QString ConnectorFor(const QString &caption);
 
-// Whether a value typed for a numeric item is a number (blanks around it allowed).
-bool IsNumberText(const QString &text);
 // Reads a date typed for a date item (year first, "-", "/" or "." between the parts, or
 // 年月日, with an optional time of day); false when it is not a date.
 bool ParseDateText(const QString &text, QDateTime *out);
@@ -70,7 +68,13 @@ ConditionResult BuildCondition(const QList<WageItem> &items, const QList<Conditi
 // "update rsgz set K=E where C" (no where clause when C is empty). Throws DbError (syntax error)
 // when E is not one value expression or C not one condition.
 QString BatchUpdateSql(const QString &columnCode, const QString &newValue, const QString &condition);
-// Runs the statement on cn; returns the number of rows changed.
+// Runs the statement on cn in one transaction; returns the number of rows changed.
 int RunBatchModify(Connection &cn, const QString &columnCode, const QString &newValue, const QString &condition);
+
+// Asked before an update without a condition (Yes/No, question icon, No the default).
+inline const QString kNoConditionQuestion =
+    QStringLiteral("没有修改条件，将修改所有月份的全部工资记录，是否继续？");
+// The completion message, with the number of rows changed.
+QString DoneMessage(int changed);
 
 } // namespace ModPlxg

@@ -210,7 +210,7 @@ void FrmGZPlxg::loadDictionary()
         Datazd->setRowSource(rsDict, QStringLiteral("colm_name"), QStringLiteral("colm_code"));
         Datazd->setCurrentIndex(-1);
     } catch (const DbError &e) {
-        MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbCritical);
     }
 }
 
@@ -300,7 +300,7 @@ void FrmGZPlxg::reportError(const DbError &e)
 {
     // The common report passes over a missing object in silence; here the user must hear of it.
     if (e.number == DbError::ObjectNotFound)
-        MsgBox(e.description + QString::number(e.number), Msg::vbCritical);
+        MsgBox(e.numbered(), Msg::vbCritical);
     else
         ModCWCl::ReportDbError(e);
 }
@@ -313,8 +313,12 @@ void FrmGZPlxg::CmdFind_Click()
             return;
         if (Datazd->text().isEmpty() || Combzd->currentText().isEmpty() || txtZd->text().isEmpty())
             return;
-        RunBatchModify(cnMain, Datazd->boundText(), txtZd->text(), *c);
-        MsgBox(QStringLiteral("数据修改完成！"), Msg::vbExclamation);
+        // Without a condition every row of every month changes: only on an explicit Yes.
+        if (c->isEmpty() &&
+            MsgBox(kNoConditionQuestion, Msg::vbYesNo | Msg::vbQuestion | Msg::vbDefaultButton2) != Msg::vbYes)
+            return;
+        const int changed = RunBatchModify(cnMain, Datazd->boundText(), txtZd->text(), *c);
+        MsgBox(DoneMessage(changed), Msg::vbExclamation);
         txtsjclear();
     } catch (const DbError &e) {
         reportError(e);

@@ -83,6 +83,10 @@ void FrmGZscYg::Command1_Click()
         MsgBox(QStringLiteral("要生成工资的月份或员工，不能为空！"), Msg::vbExclamation);
         return;
     }
+    if (!ModGzsc::IsMonthKey(month)) {
+        MsgBox(ModGzsc::kMonthFormatMessage, Msg::vbExclamation);
+        return;
+    }
     try {
         if (!YeXmCheck(month, name) &&
             MsgBox(QStringLiteral("当前月工资已存在，是否从新生成。"), Msg::vbYesNo | Msg::vbExclamation) != Msg::vbYes)

@@ -21,7 +21,7 @@ const QString kExists = QStringLiteral("当前月工资已存在，是否从新�
 
 void ReportPayrollError(const DbError &e)
 {
-    MsgBox(e.description + QStringLiteral("\n错误号：") + QString::number(e.number), Msg::vbCritical);
+    MsgBox(e.numbered(QStringLiteral("\n错误号：")), Msg::vbCritical);
 }
 
 FrmGzsC::FrmGzsC(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this))
@@ -92,6 +92,10 @@ void FrmGzsC::CmdgzDA_Click()
         MsgBox(kEmptyMonth, Msg::vbExclamation);
         return;
     }
+    if (!ModGzsc::IsMonthKey(month)) {
+        MsgBox(ModGzsc::kMonthFormatMessage, Msg::vbExclamation);
+        return;
+    }
     try {
         if (!YeCheck(month)) {
             MsgBox(QStringLiteral("当前月工资已存在。"), Msg::vbExclamation);
@@ -113,15 +117,28 @@ void FrmGzsC::Command1_Click()
         MsgBox(kEmptyMonth, Msg::vbExclamation);
         return;
     }
+    // Both months are keys the payroll finds again, before anything is asked or deleted.
+    if (!ModGzsc::IsMonthKey(month) || !ModGzsc::IsMonthKey(source)) {
+        MsgBox(ModGzsc::kMonthFormatMessage, Msg::vbExclamation);
+        return;
+    }
     // Copying a month onto itself would delete the rows it is to copy.
     if (month == source) {
         MsgBox(QStringLiteral("要生成的工资月份与要复制的工资月份相同，不能复制！"), Msg::vbExclamation);
         return;
     }
     try {
+        // A source without rows would leave the target month deleted and nothing in its place.
+        if (YeCheck(source)) {
+            MsgBox(ModGzsc::kEmptySourceMessage, Msg::vbExclamation);
+            return;
+        }
         if (!YeCheck(month) && MsgBox(kExists, Msg::vbYesNo | Msg::vbExclamation) != Msg::vbYes)
             return;
-        ModGzsc::CopyMonth(cnMain, month, source);
+        if (ModGzsc::CopyMonth(cnMain, month, source) < 0) {
+            MsgBox(ModGzsc::kEmptySourceMessage, Msg::vbExclamation);
+            return;
+        }
     } catch (const DbError &e) {
         ReportPayrollError(e);
         return;

@@ -18,6 +18,7 @@
 #include "platform/ui/twips.h"
 #include "printing/dictionary_report.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -300,7 +301,7 @@ void FrmGZlr::setEditing(bool editing)
 
 void FrmGZlr::reportError(const DbError &e)
 {
-    MsgBox(e.description + QString::number(e.number), Msg::vbOKOnly + Msg::vbCritical);
+    MsgBox(e.numbered(), Msg::vbOKOnly + Msg::vbCritical);
 }
 
 void FrmGZlr::Toolbar1_ButtonClick(const QString &key)
@@ -314,13 +315,7 @@ void FrmGZlr::Toolbar1_ButtonClick(const QString &key)
         } else if (key == QLatin1String("save")) {
             cmdSave();
         } else if (key == QLatin1String("cancel")) {
-            // Back to the row as stored: the boxes are filled again and the grid shows the month.
-            setEditing(false);
-            if (rstspzd) {
-                m_frame.Gridspzd->setRecordset(rstspzd);
-                SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
-            }
-            getgznr();
+            cmdCancel();
         } else if (key == QLatin1String("delete")) {
             cmdDelete();
         } else if (key == QLatin1String("find")) {
@@ -364,6 +359,60 @@ void FrmGZlr::cmdSave()
     m_frame.Gridspzd->setRecordset(rstspzd);
     SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
     setEditing(false);
+}
+
+// Back to the row as stored: the boxes are filled again and the grid shows the month.
+void FrmGZlr::cmdCancel()
+{
+    setEditing(false);
+    if (rstspzd) {
+        m_frame.Gridspzd->setRecordset(rstspzd);
+        SetGridCaptions(m_frame.Gridspzd, QStringLiteral("rsgz"));
+    }
+    getgznr();
+}
+
+bool FrmGZlr::hasPendingEdit() const
+{
+    if (!m_editing || !rstspzd || !rstspzd->isOpen() || rstspzd->currentRow() < 0)
+        return false;
+    for (const QLineEdit *box : txtspzd) {
+        const QString field = boxDataField(box);
+        if (field.isEmpty() || rstspzd->fieldIndex(field) < 0)
+            continue;
+        const QVariant stored = rstspzd->value(field);
+        if (box->text() != (stored.isNull() ? QString() : stored.toString()))
+            return true;
+    }
+    return false;
+}
+
+bool FrmGZlr::savePendingEdit()
+{
+    try {
+        cmdSave();
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+    return !m_editing;
+}
+
+void FrmGZlr::discardPendingEdit()
+{
+    try {
+        cmdCancel();
+    } catch (const DbError &e) {
+        reportError(e);
+    }
+}
+
+void FrmGZlr::closeEvent(QCloseEvent *event)
+{
+    if (!OpenWindows::ConfirmPendingEdit(*this)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void FrmGZlr::cmdDelete()

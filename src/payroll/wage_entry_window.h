@@ -2,6 +2,7 @@
 // built from rs_codedict.
 #pragma once
 
+#include "app/open_windows.h"
 #include "dictionary/editor_frame.h"
 
 #include <QList>
@@ -19,7 +20,7 @@ class QTabWidget;
 class Recordset;
 struct DbError;
 
-class FrmGZlr : public QWidget {
+class FrmGZlr : public QWidget, public PendingEdit {
     Q_OBJECT
 public:
     explicit FrmGZlr(QWidget *parent = nullptr);  // runs the opening steps
@@ -49,7 +50,13 @@ public:
     QList<QLineEdit *> fieldBoxes() const { return txtspzd; }
     bool isEditing() const { return m_editing; }
 
+    // Boxes changed while editing and not yet saved; saving goes through "save" with its checks.
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;
+    void discardPendingEdit() override;
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -69,6 +76,7 @@ private:
     void chooseMonth();
 
     void cmdSave();
+    void cmdCancel();
     void cmdDelete();
     void cmdFind();
 

@@ -64,7 +64,7 @@ void SetupWageFields(const QString &code, const QList<QLabel *> &captions, const
         // Amounts stand to the right as in the grids; codes and names to the left.
         const bool number = DictCodes::typeRule(f.type) == DictCodes::TypeRule::Number || DictCodes::numericInReport(f.type);
         boxes.at(i)->setAlignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
-        if (f.maxLength > 0)
-            boxes.at(i)->setMaxLength(f.maxLength);
+        // No maximum length on the box: it would cut a longer stored value on the screen, and the
+        // save would write the cut text back. A value past colm_cd is refused by the check instead.
     }
 }

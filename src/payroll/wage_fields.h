@@ -16,7 +16,7 @@ struct WageFieldDef {
     QString caption;   // colm_name
     QString code;      // colm_code: the column the box edits
     QString type;      // colm_type, as stored
-    int maxLength = 0; // colm_cd for the text types ("TXT", "CHAR"), 0 for no limit
+    int maxLength = 0; // colm_cd for the text types ("TXT", "CHAR"), 0 for no limit (checked on save)
 };
 
 // The fields in use (can_show '1') of table code `code`, in dictionary order.
@@ -29,7 +29,7 @@ bool CheckWageFieldValue(const QString &type, int length, const QString &value, 
 bool CheckWageFields(Connection &cn, const QString &code, const QList<FieldBoxValue> &boxes);
 bool CheckWageFields(const QString &code, const QList<QLineEdit *> &boxes);  // on cnMain
 
-// Gives caption i and box i the caption, column, type tag and (text types) maximum length of the
-// i-th field in use and shows them. The arrays must hold at least as many elements as there are
+// Gives caption i and box i the caption, column and type tag of the i-th field in use and shows
+// them. The boxes take text of any length (the save's check refuses what is longer than colm_cd). The arrays must hold at least as many elements as there are
 // fields; elements beyond are left as they are.
 void SetupWageFields(const QString &code, const QList<QLabel *> &captions, const QList<QLineEdit *> &boxes);

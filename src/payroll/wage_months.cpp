@@ -4,6 +4,8 @@
 #include "app/sql_text.h"
 #include "platform/db/connection.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 QStringList firstColumn(const ResultSet &rs)
@@ -32,6 +34,12 @@ QString EmployeeListSql() { return QStringLiteral("select f2 from rsda order by 
 QStringList MonthList(Connection &cn) { return firstColumn(cn.query(MonthListSql())); }
 
 QStringList EmployeeNames(Connection &cn) { return firstColumn(cn.query(EmployeeListSql())); }
+
+bool IsMonthKey(const QString &month)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{4}(0[1-9]|1[0-2])$"));
+    return re.match(month).hasMatch();
+}
 
 // Only whether a row exists matters, so the database counts instead of handing every row over.
 bool YeCheck(Connection &cn, const QString &strYe)
@@ -85,6 +93,9 @@ int CopyMonth(Connection &cn, const QString &month, const QString &source)
     if (month == source)
         return -1;
     Transaction tx(cn);
+    // An empty source would leave the target deleted and nothing copied in its place.
+    if (YeCheck(cn, source))
+        return -1;
     cn.execute(DeleteMonthSql(month));
     const int n = cn.execute(CopyMonthSql(month, source));
     tx.commit();

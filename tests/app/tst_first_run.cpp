@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
+#include <sys/stat.h>
 #include <QTest>
 
 class TestFirstRun : public QObject {
@@ -122,6 +123,15 @@ void TestFirstRun::defaultDatabaseFile()
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("keep me"));
     existing.close();
+
+    // A new database holds passwords and pay: readable by its owner only, whatever the umask.
+    const QString made = env.path(QStringLiteral("made.mdb"));
+    const mode_t mask = ::umask(0);
+    CreateDefaultDatabase(made);
+    ::umask(mask);
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(made).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
 
     // A file that cannot be made leaves nothing behind.
     const QString unreachable = env.path(QStringLiteral("no-such-folder/hydb.mdb"));

@@ -3,6 +3,8 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "platform/print/program_printer.h"
+#include "platform/print/report_document.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -12,6 +14,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSpinBox>
 #include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
@@ -55,6 +60,7 @@ private slots:
     void childWindowsOpenOnce();
     void exitAndClose();
     void statusBar();
+    void printerDialogKeepsItsChoice();
 };
 
 void TestMainWindow::menuStatesAndCaptions()
@@ -241,6 +247,33 @@ void TestMainWindow::statusBar()
     QCOMPARE(spoken(2), QStringLiteral("操作员：操做员:O'Neil"));
     QCOMPARE(spoken(6), QStringLiteral("时间：") + w.panelText(6));
     QCOMPARE(spoken(7), QStringLiteral("日期：") + w.panelText(7));
+}
+
+void TestMainWindow::printerDialogKeepsItsChoice()
+{
+    TestEnv env;
+    form_main w;
+    const auto chooseCopies = [](int copies, bool accept) {
+        return [=](QDialog *d) {
+            auto *spin = d->findChild<QSpinBox *>("copies");
+            QVERIFY(spin);
+            spin->setValue(copies);
+            accept ? d->accept() : d->reject();
+        };
+    };
+    // The dialog of "打印设置" edits the program's printer; a cancelled dialog changes nothing.
+    env.dialogs.steps << chooseCopies(3, true) << chooseCopies(5, false);
+    w.runCommand("file1");
+    w.runCommand("file1");
+    QCOMPARE(ProgramPrinter().copyCount(), 3);
+
+    // A later print starts from it: the print dialog of a report offers three copies.
+    int offered = 0;
+    env.dialogs.steps << [&](QDialog *d) { offered = static_cast<QPrintDialog *>(d)->printer()->copyCount(); };
+    ReportDocument doc;
+    QVERIFY(!doc.printWithDialog(nullptr));
+    QCOMPARE(offered, 3);
+    QCOMPARE(env.dialogs.shown, (QStringList{"CommonDialog1", "CommonDialog1", "PrintDialog"}));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <sqlite3.h>
 
 namespace {
 QString stored(const QString &key) { return GetSetting(kAppTitle, QStringLiteral("main_path"), key, QStringLiteral("<none>")); }
@@ -108,6 +109,41 @@ private slots:
         QVERIFY(ModmainRSgz::lastOpenFailure().isEmpty());
     }
 
+    void firstRunThatCannotMakeTheDatabaseStoresNothing()
+    {
+        TestEnv env;
+        // The program folder cannot hold a new file (it is a file itself, or read-only): said, and the
+        // settings stay empty, so the next start tries the default again.
+        const QString caseFolder = env.folder();
+        QFile notAFolder(env.path(QStringLiteral("program")));
+        QVERIFY(notAFolder.open(QIODevice::WriteOnly));
+        notAFolder.close();
+        env.shell.folder = notAFolder.fileName();
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(!cnMain.isOpen());
+        QVERIFY(storedKeys().isEmpty());
+        QVERIFY2(ModmainRSgz::lastOpenFailure().startsWith(QStringLiteral("无法创建数据库文件")),
+                 qPrintable(ModmainRSgz::lastOpenFailure()));
+
+        const QString readOnly = caseFolder + QStringLiteral("/readonly");
+        env.shell.folder = caseFolder;
+        QVERIFY(QDir().mkpath(readOnly));
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        {
+            AsOrdinaryUser ordinary(env);
+            env.shell.folder = readOnly;
+            ModmainRSgz::OpenAccessConnection();
+        }
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!cnMain.isOpen() && storedKeys().isEmpty());
+        QVERIFY2(ModmainRSgz::lastOpenFailure().contains(QStringLiteral("只读")), qPrintable(ModmainRSgz::lastOpenFailure()));
+        QVERIFY(!QFile::exists(readOnly + QStringLiteral("/hydb.mdb")));
+
+        // Once the folder can take it, the next start makes and opens the default database.
+        ModmainRSgz::OpenAccessConnection();
+        QVERIFY(cnMain.isOpen() && storedKeys().isEmpty());
+    }
+
     void mainShowsWindowThenLogin()
     {
         TestEnv env;
@@ -147,6 +183,12 @@ private slots:
         QVERIFY(!cnMain.isOpen());
         QCOMPARE(strConnect,
                  QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=;pwd=;Initial Catalog=;Data Source="));
+
+        // Saving the settings ends the program: nothing is tried with them, nothing more is shown.
+        TestEnv saving;
+        ModmainRSgz::startupHooks().showSysset = [] { Shell::instance().endProgram(); };
+        ModmainRSgz::OpenSqlServerConnection();
+        QVERIFY(saving.messages.records.isEmpty() && strConnect.isEmpty() && saving.shell.endRequests == 1);
     }
 
     void serverRetriesWithTheSameConnectionString()
@@ -215,9 +257,13 @@ private slots:
         ModCWCl::ReportDbError(DbError(DbError::ProviderFailure, QStringLiteral("连接失败")));
         ModCWCl::ReportDbError(DbError(DbError::ObjectNotFound, QStringLiteral("no such table: v_hy")));
         ModCWCl::ReportDbError(DbError(DbError::ConstraintRefused, QStringLiteral("值重复")));
+        // A database another program holds is no fault of the data: said as it is.
+        ModCWCl::ReportDbError(DbError(DbError::ProviderFailure, dbErrorDescriptionForSqlite(DbError::ProviderFailure,
+                                       QString::fromUtf8(sqlite3_errstr(SQLITE_BUSY)))));
         QCOMPARE(env.messages.texts(), QStringList({QStringLiteral("数据有误，请重新输入!-2147467259连接失败"),
-                                                    QStringLiteral("错误号 -2147217873值重复，退出")}));
-        QVERIFY(env.messages.records[0].flags == 16 && env.messages.records[1].flags == 16);
+                                                    QStringLiteral("错误号 -2147217873值重复，退出"),
+                                                    QStringLiteral("数据库正被其他程序使用，请稍后再试。")}));
+        QVERIFY(env.messages.records[0].flags == 16 && env.messages.records[2].flags == 16);
         QCOMPARE(env.shell.endRequests, 0);
     }
 

@@ -12,6 +12,8 @@
 #include "platform/print/report_source.h"
 #include "platform/ui/data_grid.h"
 
+#include <QMdiSubWindow>
+
 namespace {
 
 struct Editor {
@@ -70,6 +72,7 @@ private slots:
     void locksDeleteAndFind();
     void reportCalculatorAndShortcuts();
     void menuOpensOneWindow();
+    void windowStatesAndPendingEdits();
 };
 
 void TestDepartmentEditor::enterFlowAddsDepartmentsAndClosingUpdatesFlagsAndLog()
@@ -206,6 +209,23 @@ void TestDepartmentEditor::locksDeleteAndFind()
     QCOMPARE(rs->value("bmcode").toString(), QString("2"));
     e.click("Find");  // a quote is searched for, not a broken criterion
     QCOMPARE(lastMessage(env), QString("无符合条件记录"));
+
+    // A sub-department added since the window opened keeps its parent: the leaf flag is recomputed
+    // only on closing, so the delete looks at the codes themselves.
+    for (const auto &[code, name] : {std::pair{"3", "后勤部"}, {"31", "仓管组"}}) {
+        e.click("Add");
+        e.type(0, code);
+        e.type(1, name);
+        e.click("Save");
+    }
+    env.messages.inputs << "3";
+    e.click("Find");
+    QVERIFY2(rs->value("bmcode") == "3" && e.enabled("Dele"), qPrintable(codes(cn).join(',')));
+    const int asked = env.messages.records.size();
+    e.click("Dele");
+    QCOMPARE(env.messages.records.size(), asked + 1);  // refused, nothing asked
+    QVERIFY(lastMessage(env).startsWith("部门“3”还有下级部门“31”") && lastFlags(env) == 16);
+    QCOMPARE(codes(cn), QStringList({"1", "2", "3", "31"}));
 }
 
 void TestDepartmentEditor::reportCalculatorAndShortcuts()
@@ -269,6 +289,56 @@ void TestDepartmentEditor::menuOpensOneWindow()
     QTRY_VERIFY(!w.findChildWindow("Form_bmbmdy"));
     QCOMPARE(env.shell.endRequests, 0);
     QCOMPARE(cn.query("select count(*) from czyrz where czyxm='部门编码' and last_time is not null").rows.value(0).value(0).toInt(), 1);
+}
+
+void TestDepartmentEditor::windowStatesAndPendingEdits()
+{
+    TestEnv env;
+    Connection &cn = env.openNewDatabase();
+    form_main w;
+    w.show();
+    registerDepartmentCommands(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.runCommand("menu_set_0");
+    auto *editor = static_cast<Form_bmbmdy *>(w.findChildWindow("Form_bmbmdy"));
+    auto *sub = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+    auto *code = editor->findChild<QLineEdit *>("Text1_0");
+
+    // A half-typed code: maximising, restoring and double-clicking the title bar move the focus,
+    // but the person did not leave the box, so nothing is checked.
+    QTest::mouseClick(editor->findChild<KeyedToolBar *>("Toolbar")->toolButton("Add"), Qt::LeftButton);
+    code->setFocus();
+    QTest::keyClicks(code, "123");
+    sub->showMaximized();
+    sub->showNormal();
+    QTest::mouseDClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, 8));
+    QTest::mouseDClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, 8));
+    QVERIFY2(env.messages.records.isEmpty(), qPrintable(lastMessage(env)));
+    // Tab out of the box is the person's move: checked.
+    code->setFocus();
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCOMPARE(lastMessage(env), QString("编码长度应为5"));
+
+    // A new department with a name typed: closing asks. Cancel keeps the window; Yes saves through
+    // the code check (refused: the window stays), then with a good code saves it.
+    env.messages.records.clear();
+    auto *name = editor->findChild<QLineEdit *>("Text1_1");
+    const QString hostile = "x'); delete from bmcode; -- 😀" + QString(40, QChar(u'部'));
+    code->setText("3");
+    name->setText(hostile);
+    env.messages.answers = {Msg::vbCancel, Msg::vbYes};
+    QVERIFY(!sub->close());
+    code->setText("12");  // its parent 1 does not exist
+    QVERIFY(!sub->close());
+    QCOMPARE(env.messages.texts(), (QStringList{"数据尚未保存，是否保存？", "数据尚未保存，是否保存？", "上级商品未定义！"}));
+    QCOMPARE(env.messages.records.first().flags, Msg::vbYesNoCancel | Msg::vbQuestion);
+    QVERIFY(w.findChildWindow("Form_bmbmdy") && codes(cn).isEmpty());
+    code->setText("3");
+    env.messages.answers = {Msg::vbYes};
+    QVERIFY(sub->close());
+    QCOMPARE(cn.query("select bmcode, name from bmcode").rows, QList<QVariantList>({{"3", hostile}}));
+
 }
 
 QTEST_MAIN(TestDepartmentEditor)

@@ -44,6 +44,7 @@ private slots:
     void firstOpeningCreatesTablesThenLaysOutFields();
     void addAndEditWithChecks();
     void navigationFindAndDelete();
+    void numbersDuplicatesAndPendingEdits();
 };
 
 void TestPersonnelEditor::firstOpeningCreatesTablesThenLaysOutFields()
@@ -185,6 +186,64 @@ void TestPersonnelEditor::navigationFindAndDelete()
     std::unique_ptr<ReportPreview> preview(Editor::takePreview());
     QVERIFY(preview && preview->document().dataSource()->rowCount() == 1);
     QCOMPARE(preview->document().control("Label1")->caption, QString("员工编号"));
+}
+
+void TestPersonnelEditor::numbersDuplicatesAndPendingEdits()
+{
+    TestEnv env;
+    Connection &cn = personnelDatabase(env, {"A01", "A02"});
+    Editor e;
+    e.click("new");
+    // Only plain decimal numbers are numbers: no group separators, no inf or nan.
+    e.type(0, "B01");
+    for (const char *bad : {"3,500", "inf", "nan", "1e999", "0x10"}) {
+        e.type(4, bad);
+        e.click("save");
+        QCOMPARE(env.messages.texts().value(env.messages.records.size() - 1), QString("基本工资  请输入数字！"));
+    }
+    // An employee number another employee has, blanks around it or not, is refused by name.
+    e.type(4, " 2e3 ");
+    for (const char *taken : {"A01", " A02 "}) {
+        e.type(0, taken);
+        e.click("save");
+        QCOMPARE(env.messages.texts().value(env.messages.records.size() - 1), QString("员工编号“%1”已被其他员工使用，请重新输入。").arg(QString(taken).trimmed()));
+        QVERIFY(e.editing());
+    }
+    QCOMPARE(column(cn, "select count(*) from rsda"), QStringList{"2"});
+    // Hostile text goes in whole; the number is stored as a number.
+    const QString name = "O'Neil; --😀张";
+    e.type(0, "B01");
+    e.type(1, name);
+    e.click("save");
+    QVERIFY(e.browsing());
+    QCOMPARE(cn.query("select f2, f5, typeof(f5) from rsda where f1='B01'").rows,
+             QList<QVariantList>({{name, 2000.0, "real"}}));
+    // Saving a row with its own number is no duplicate.
+    e.click("Edit");
+    e.type(5, "6222");
+    e.click("save");
+    QVERIFY(e.browsing());
+
+    // A change not saved: closing asks. Cancel keeps the window, a refused save keeps it too, No
+    // drops the change; nothing pending closes at once.
+    const int before = env.messages.records.size();
+    e.click("Edit");
+    e.type(4, "12a");
+    env.messages.answers = {Msg::vbCancel, Msg::vbYes};
+    QVERIFY(!e.w.close());
+    QVERIFY(!e.w.close());
+    QCOMPARE(env.messages.texts().mid(before),
+             (QStringList{"数据尚未保存，是否保存？", "数据尚未保存，是否保存？", "基本工资  请输入数字！"}));
+    e.type(4, "2500");
+    env.messages.answers = {Msg::vbNo};
+    QVERIFY(e.w.close());
+    QCOMPARE(cn.query("select f5 from rsda where f1='B01'").rows[0][0].toDouble(), 2000.0);
+    Editor again;
+    again.click("Edit");
+    again.type(4, "2500");
+    env.messages.answers = {Msg::vbYes};
+    QVERIFY(again.w.close());
+    QCOMPARE(cn.query("select f5 from rsda where id=1").rows[0][0].toDouble(), 2500.0);
 }
 
 QTEST_MAIN(TestPersonnelEditor)

@@ -1,4 +1,6 @@
 // Tests of FrmreportSetGZXM: preparation on first activation, adding, modifying, cancelling, the type list.
+#include "app/main_window.h"
+#include "dictionary/commands.h"
 #include "dictionary/dictionary_tables.h"
 #include "dictionary/wage_items_window.h"
 #include "app/program_state.h"
@@ -8,6 +10,7 @@
 #include "platform/ui/flex_grid.h"
 #include "support/test_env.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -65,6 +68,7 @@ private slots:
     void partialOrBrokenDictionary();
     void addModifySaveCancelDelete();
     void moveButtonsAndFormulaCheck();
+    void closingWithAnItemPending();
 };
 
 void TestWageItemsWindow::firstActivationPreparesTheDatabase()
@@ -218,6 +222,41 @@ void TestWageItemsWindow::moveButtonsAndFormulaCheck()
     for (const char *named : {"T2", "T39", "nosuchcolumn"})
         QVERIFY2(report.contains(QLatin1String(named)), named);
     QCOMPARE(env.messages.records.first().flags, Msg::vbExclamation);
+}
+
+void TestWageItemsWindow::closingWithAnItemPending()
+{
+    TestEnv env;
+    openPayrollDatabase(env);
+    form_main main;
+    registerDictionaryCommands(main);
+    main.show();
+    bool idleWhileModifying = true;  // modifying with nothing changed yet is nothing pending
+    const auto open = [&] {
+        main.runCommand(QStringLiteral("menu_gZset_1"));
+        auto *w = static_cast<FrmreportSetGZXM *>(main.findChildWindow(QStringLiteral("FrmreportSetGZXM")));
+        w->items()->setAbsolutePosition(5);  // T2 奖金
+        button(*w, "cmdxg")->click();
+        idleWhileModifying = idleWhileModifying && !w->hasPendingEdit();
+        type(grid(*w), {{4, QStringLiteral("奖金 '; --😀")}});
+        return w;
+    };
+    // "退出" with a change pending asks first: Cancel keeps the program; the window's own close with
+    // No drops the change; closing the main window with Yes saves it, then ends the program.
+    FrmreportSetGZXM *w = open();
+    env.messages.answers = {Msg::vbCancel, Msg::vbNo, Msg::vbYes};
+    main.menuItem(QStringLiteral("file5"))->trigger();
+    QVERIFY(env.shell.endRequests == 0 && w->state() == FrmreportSetGZXM::State::Modifying);
+    QVERIFY(w->parentWidget()->close());
+    QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金"));
+    open();
+    QVERIFY(main.close());
+    cnMain.openFile(env.dbPath());  // closing the main window released it
+    QCOMPARE(hz("colm_name").toString(), QStringLiteral("奖金 '; --😀"));
+    QCOMPARE(env.shell.endRequests, 1);
+    QCOMPARE(env.messages.texts(), QStringList(3, QStringLiteral("数据尚未保存，是否保存？")));
+    QCOMPARE(env.messages.records[0].flags, Msg::vbYesNoCancel | Msg::vbQuestion);
+    QVERIFY(idleWhileModifying);
 }
 
 QTEST_MAIN(TestWageItemsWindow)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -165,6 +166,48 @@ private slots:
         copy.openFile(messages.records[0].text.section(QStringLiteral("： "), 1).chopped(1));
         QCOMPARE(rowCount(copy), 51);
         MessageService::install(nullptr);
+    }
+
+    void otherFailuresAreSaidAndEnd()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        fillRows(cn, 5);
+        strDataPath = env.folder();
+
+        // The copy cannot be made beside the target (here a folder stands in its way): said once, in
+        // Chinese, with the critical icon; no "insert the disk", no retry, nothing left behind.
+        const QString target = Modulback::BackupTargetName(strDataPath, QDateTime::currentDateTime());
+        QVERIFY(QDir().mkpath(target + QStringLiteral(".part/x")));
+        Modulback::Backup();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY2(env.messages.records[0].text.startsWith(QStringLiteral("数据备份失败！")), qPrintable(env.messages.records[0].text));
+        QCOMPARE(env.messages.records[0].flags, Msg::vbCritical);
+        QVERIFY(!QFile::exists(target));
+        QDir(target + QStringLiteral(".part")).removeRecursively();
+
+        // A folder that may not be written: the same, saying why.
+        const QString shut = env.path(QStringLiteral("shut"));
+        QVERIFY(QDir().mkpath(shut));
+        QFile::setPermissions(shut, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        strDataPath = shut;
+        {
+            AsOrdinaryUser ordinary(env);
+            Modulback::Backup();
+        }
+        QFile::setPermissions(shut, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(env.messages.records.size(), 2);
+        QVERIFY2(env.messages.records[1].text.contains(QStringLiteral("只读")), qPrintable(env.messages.records[1].text));
+
+        // A backup that succeeds is readable by its owner only.
+        strDataPath = env.folder();
+        const mode_t mask = ::umask(0);
+        QString why;
+        QCOMPARE(Modulback::CopyDatabase(cn, target, -1, {}, &why), Modulback::CopyResult::Done);
+        ::umask(mask);
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(target).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, 0600u);
     }
 
     void serverModeEndsSilently()

@@ -8,6 +8,7 @@
 #include "platform/db/connection.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -63,6 +64,8 @@ QStringList enabledItems(form_main &w)
 
 void login() { ModmainRSgz::startupHooks().showLogin(); }
 void cancel(QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); }
+// Leaves the login window without logging in and without ending the (test) program's run.
+void cancelWithoutEnding(QDialog *d) { d->QDialog::reject(); }
 void storeDatabase(const QString &folder, const QString &file)
 {
     SaveSetting(kAppTitle, QStringLiteral("main_path"), QStringLiteral("path"), folder);
@@ -153,6 +156,81 @@ private slots:
         w.runCommand(QStringLiteral("file3"));
         QCOMPARE(enabledItems(w), QStringList());
         QVERIFY(w.menuItem(QStringLiteral("menu_sys_2"))->isEnabled());  // password change needs no permission
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void operatorIsTheChosenRowExactly()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        // Names that differ only in letter case, as an older database may hold them.
+        const QStringList names{QStringLiteral("admin"), QStringLiteral("Admin"), QStringLiteral("ADMIN")};
+        const QStringList passwords{QStringLiteral("a1"), QStringLiteral("A2"), QStringLiteral("A3")};
+        addOperator(cn, names[0], passwords[0], {QStringLiteral("操作员设置")});
+        addOperator(cn, names[1], passwords[1], {QStringLiteral("操作员日志")});
+        addOperator(cn, names[2], passwords[2]);
+        form_main w;
+        registerOperatorCommands(w);
+        const QList<QStringList> held{{QStringLiteral("menu_sys_0")}, {QStringLiteral("menu_sys_1")}, {}};
+        for (int n = 0; n < names.size(); ++n) {
+            for (int p = 0; p < passwords.size(); ++p) {
+                strCzyName.clear();
+                env.messages.records.clear();
+                env.dialogs.steps << [&](QDialog *d) {
+                    attempt(d, names[n], passwords[p]);
+                    if (d->isVisible())
+                        cancelWithoutEnding(d);
+                };
+                login();
+                const QString tried = names[n] + QLatin1Char('/') + passwords[p];
+                if (n == p) {
+                    QVERIFY2(strCzyName == names[n] && env.messages.records.isEmpty(), qPrintable(tried));
+                    QCOMPARE(enabledItems(w), held[n]);
+                } else {
+                    QVERIFY2(strCzyName.isEmpty() && env.messages.texts() == QStringList{kWrong}, qPrintable(tried));
+                }
+            }
+        }
+    }
+
+    void reloginClosesWindowsTheNewOperatorMayNotUse()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        addOperator(cn, QStringLiteral("Boss"), QStringLiteral("b"), {QStringLiteral("操作员设置"), QStringLiteral("操作员日志")});
+        addOperator(cn, QStringLiteral("Clerk"), QStringLiteral("c"), {QStringLiteral("操作员日志")});
+        addOperator(cn, QStringLiteral("Temp"), QStringLiteral("t"));
+        form_main w;
+        registerOperatorCommands(w);
+        env.dialogs.steps << loginAs(QStringLiteral("Boss"), QStringLiteral("b"));
+        login();
+        for (const char *item : {"menu_sys_0", "menu_sys_1", "menu_sys_2"})
+            w.runCommand(QLatin1String(item));
+        const auto open = [&] {
+            QStringList out;
+            for (const char *name : {"Frm_czyset", "Frm_czyrz", "frm_czy_password"})
+                if (w.findChildWindow(QLatin1String(name)))
+                    out << QLatin1String(name);
+            return out;
+        };
+        const auto openLogRows = [&](const QString &what) {
+            return cn.query(QStringLiteral("select count(*) from czyrz where last_time is null and czyxm=?"), {what})
+                .rows[0][0].toInt();
+        };
+        QCOMPARE(open(), (QStringList{"Frm_czyset", "Frm_czyrz", "frm_czy_password"}));
+
+        // The clerk may read the log but not manage operators: that window closes, as a close would.
+        env.dialogs.steps << loginAs(QStringLiteral("Clerk"), QStringLiteral("c"));
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(open(), (QStringList{"Frm_czyrz", "frm_czy_password"}));
+        QVERIFY(openLogRows(QStringLiteral("操作员设置")) == 0 && openLogRows(QStringLiteral("操作员日志")) == 1);
+        QApplication::processEvents();  // closed windows are deleted
+        QVERIFY(!w.findChild<QWidget *>(QStringLiteral("Frm_czyset")));
+
+        env.dialogs.steps << loginAs(QStringLiteral("Temp"), QStringLiteral("t"));
+        w.runCommand(QStringLiteral("file3"));
+        QCOMPARE(open(), QStringList{"frm_czy_password"});
+        QCOMPARE(openLogRows(QStringLiteral("操作员日志")), 0);
         QVERIFY(env.messages.records.isEmpty());
     }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/data_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -131,6 +132,28 @@ private slots:
         QCOMPARE(d.gridNames(), QStringList({QStringLiteral("Ann"), QStringLiteral("O'Neil")}));
         QCOMPARE(d.find<DataCombo>("combczy")->count(), 2);
 
+        // A name equal to another but for letter case or outer blanks is a duplicate as well; hostile
+        // names (SQL pieces, NUL, Chinese, emoji, far too long) are stored exactly as typed.
+        env.messages.records.clear();
+        for (const QString &taken : {QStringLiteral("ANN"), QStringLiteral("o'neil"), QStringLiteral(" System ")})
+            d.add(taken, QStringLiteral("p"), QStringLiteral("p"));
+        QCOMPARE(env.messages.texts(), QStringList(3, QStringLiteral("操作员姓名重复，请重新输入。")));
+        const QStringList hostile{QStringLiteral("x'); delete from czy; --"), QStringLiteral("张三😀"), QString(300, QChar(u'长'))};
+        d.click("new");  // pasted, as no key types a NUL
+        d.find<QLineEdit>("Text1")->setText(QStringLiteral("nul") + QChar(0) + QStringLiteral("x"));
+        d.find<QLineEdit>("Text2")->setText(QStringLiteral("p"));
+        d.find<QLineEdit>("Text3")->setText(QStringLiteral("p"));
+        d.click("save");
+        QCOMPARE(env.messages.texts().last(), QStringLiteral("操作员姓名和口令中不能含有控制字符，请重新输入。"));
+        for (const QString &name : hostile)
+            QCOMPARE(ModCzygl::AddOperator(cn, name, QStringLiteral("p"), QStringLiteral("p"), {}), ModCzygl::AddResult::Added);
+        QCOMPARE(ModCzygl::AddOperator(cn, QStringLiteral("张三😀"), QStringLiteral("p"), QStringLiteral("p"), {}),
+                 ModCzygl::AddResult::Duplicate);
+        for (const QString &name : hostile)
+            QCOMPARE(count(cn, QStringLiteral("select count(*) from czyzd where czy_name='") + QString(name).replace("'", "''") + "'"), 1);
+        QVERIFY(count(cn, QStringLiteral("select count(*) from czy")) > 0);
+        cn.execute(QStringLiteral("delete from czyzd where czy_no>3"));
+
         // A table from before sys_tag had a default still gets a listed operator.
         cn.execute(QStringLiteral("create table czyzd_old as select * from czyzd"));
         cn.execute(QStringLiteral("drop table czyzd"));
@@ -187,6 +210,14 @@ private slots:
         QTest::mouseClick(d.find<QWidget>("Check1"), Qt::LeftButton);
         QCOMPARE(d.checked(), kPermissionNames);
         QTest::mouseClick(d.find<QWidget>("Check1"), Qt::LeftButton);
+        QVERIFY(d.checked().isEmpty());
+        // Toggled by assistive technology (no click at all), it ticks and clears the list just the same.
+        QAccessibleInterface *box = QAccessible::queryAccessibleInterface(d.find<QWidget>("Check1"));
+        QVERIFY(box && box->actionInterface());
+        box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(d.checked(), kPermissionNames);
+        box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(d.checked().isEmpty());
         d.click("save");
         QVERIFY(OperatorPermissions(cn, QStringLiteral("Ann")).isEmpty());
         QCOMPARE(OperatorPermissions(cn, QStringLiteral("O'Neil")).size(), 3);

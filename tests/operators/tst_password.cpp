@@ -7,6 +7,7 @@
 #include "platform/db/connection.h"
 
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -43,7 +44,7 @@ struct Driver {
     QPushButton *confirmButton() const { return window()->findChild<QPushButton *>(QStringLiteral("com_password_0")); }
     void type(int i, const QString &text) const
     {
-        box(i)->setFocus(Qt::MouseFocusReason);
+        QTest::mouseClick(box(i), Qt::LeftButton);
         box(i)->clear();
         QTest::keyClicks(box(i), text);
     }
@@ -131,6 +132,28 @@ private slots:
         QCOMPARE(env.messages.records.last().flags, 64);
         QCOMPARE(env.messages.records.size(), 4);
         QVERIFY(d.closed());
+    }
+
+    void windowStatesCountNoTry()
+    {
+        TestEnv env;
+        Driver d(env.openNewDatabase());
+        d.open(QStringLiteral("Ann"));
+        auto *frame = qobject_cast<QMdiSubWindow *>(d.window()->parentWidget());
+        QVERIFY(frame);
+        // A wrong old password typed: maximising, restoring and double-clicking the title bar move
+        // the focus about, but only the person's own move into the new-password box is a try.
+        d.type(0, QStringLiteral("wrong"));
+        frame->showMaximized();
+        frame->showNormal();
+        for (int k = 0; k < 2; ++k)
+            QTest::mouseDClick(frame, Qt::LeftButton, {}, QPoint(frame->width() / 2, 8));
+        QVERIFY2(env.messages.records.isEmpty(), qPrintable(env.messages.texts().join('|')));
+        QCOMPARE(d.box(3)->text(), QStringLiteral("0"));
+        QTest::mouseClick(d.box(0), Qt::LeftButton);
+        QTest::keyClick(d.box(0), Qt::Key_Tab);  // Tab into the box is one
+        QCOMPARE(env.messages.texts(), QStringList{kWrongOld});
+        QCOMPARE(d.box(3)->text(), QStringLiteral("1"));
     }
 
     void nullOrEmptyPasswordsAndAMissingOperator()

@@ -11,6 +11,7 @@
 #include "platform/ui/data_combo.h"
 #include "platform/ui/keyed_toolbar.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -112,9 +113,9 @@ void TestBatchModify::valueChecks()
     const auto r = build({{0, {"入职日期", "=", "2005-2-30"}}});
     QVERIFY(!r.ok && r.message == QStringLiteral("日期输入错误"));
     for (const char *good : {"12", "-3", "+.5", "1.", "2E3", " 7 "})
-        QVERIFY2(IsNumberText(QLatin1String(good)), good);
-    for (const char *bad : {"", "1,000", "1e", "1 2", "abc", "1;drop table rsgz"})
-        QVERIFY2(!IsNumberText(QLatin1String(bad)), bad);
+        QVERIFY2(IsPlainNumber(QLatin1String(good)), good);
+    for (const char *bad : {"", "1,000", "1e", "1 2", "abc", "1;drop table rsgz", "inf", "nan", "1e999", "0x10"})
+        QVERIFY2(!IsPlainNumber(QLatin1String(bad)), bad);
     // A caption that names no item is a missing record, not a silently dropped row.
     try {
         build({{0, {"奖金", "=", "1"}}});
@@ -142,12 +143,22 @@ void TestBatchModify::windowModifies()
     child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
     QTest::keyClicks(child<QLineEdit>(w, QStringLiteral("txtZd")), QStringLiteral("t1/10"));
     child<QPushButton>(w, QStringLiteral("CmdFind"))->click();
-    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("数据修改完成！")});
+    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("数据修改完成！共修改了 2 条工资记录。")});
     QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 0}));
     QCOMPARE(child<QPlainTextEdit>(w, QStringLiteral("Text4"))->toPlainText(), QStringLiteral("f0='200504'"));
     QVERIFY(v0->text().isEmpty());
-    // With the values emptied, running again (toolbar "修改") changes every row of every month.
-    child<KeyedToolBar>(w, QStringLiteral("Toolbar1"))->button(QStringLiteral("edit"))->trigger();
+    // With the values emptied, running again (toolbar "修改") would change every row of every month:
+    // asked first, No (the default) changes nothing, Yes all three rows.
+    const QString noCondition = QStringLiteral("没有修改条件，将修改所有月份的全部工资记录，是否继续？");
+    env.messages.records.clear();
+    env.messages.answers = {Msg::vbNo, Msg::vbYes};
+    QAction *edit = child<KeyedToolBar>(w, QStringLiteral("Toolbar1"))->button(QStringLiteral("edit"));
+    edit->trigger();
+    QCOMPARE(env.messages.texts(), QStringList{noCondition});
+    QCOMPARE(env.messages.records[0].flags, Msg::vbYesNo | Msg::vbQuestion | Msg::vbDefaultButton2);
+    QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 0}));
+    edit->trigger();
+    QCOMPARE(env.messages.texts(), (QStringList{noCondition, noCondition, QStringLiteral("数据修改完成！共修改了 3 条工资记录。")}));
     QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 100}));
 
     // "或者" after row 1 joins rows 0 and 2 although row 1 is empty; viewing the condition clears the values.
@@ -202,7 +213,7 @@ void TestBatchModify::windowRefusals()
     // Corrected: the quoted month is taken as it stands.
     v3->setText(QStringLiteral("1000"));
     w.CmdFind_Click();
-    QCOMPARE(env.messages.texts().last(), QStringLiteral("数据修改完成！"));
+    QCOMPARE(env.messages.texts().last(), QStringLiteral("数据修改完成！共修改了 1 条工资记录。"));
     QCOMPARE(column(cn, QStringLiteral("t2")), QList<double>{5});
 
     // No new value: nothing happens, silently, and the values stay.

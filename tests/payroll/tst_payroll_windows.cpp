@@ -47,6 +47,7 @@ class TestPayrollWindows : public QObject {
 private slots:
     void monthGenerationAndCopy();
     void oneEmployee();
+    void monthKeysAndEmptySources();
     void calculation();
     void menuCommandsAndMissingTables();
 };
@@ -130,6 +131,38 @@ void TestPayrollWindows::oneEmployee()
     QCOMPARE(monthRows(cn, QStringLiteral("200504")), 2);
     QCOMPARE(sum(cn, "t3"), 0.0);
     QCOMPARE(sum(cn, "t1"), 7000.0);
+}
+
+void TestPayrollWindows::monthKeysAndEmptySources()
+{
+    TestEnv env;
+    Connection &cn = openWithPeople(env);
+    const QString format = QStringLiteral("月份格式应为年月，如200504");
+    FrmGzsC w;
+    FrmGZscYg one;
+    choose(one, "DataXm", QStringLiteral("张三"));
+    // A month nobody could find again is refused by every generation, before anything is written.
+    for (const QString &bad : {QStringLiteral("2026-12"), QStringLiteral("20261"), QStringLiteral("202613"),
+                               QStringLiteral("202600"), QStringLiteral(" 202612"), QStringLiteral("２０２６１２"),
+                               QStringLiteral("2026'; delete from rsgz; --")}) {
+        choose(w, "DataRC", bad), choose(w, "DataRC0", QStringLiteral("202611"));
+        choose(one, "DataRC", bad);
+        QCOMPARE(clickSays(env, w, "CmdgzDA"), format);
+        QCOMPARE(clickSays(env, w, "Command1"), format);
+        QCOMPARE(clickSays(env, one, "Command1"), format);
+        choose(w, "DataRC", QStringLiteral("202612")), choose(w, "DataRC0", bad);
+        QCOMPARE(clickSays(env, w, "Command1"), format);  // the month copied from as well
+    }
+    QCOMPARE(sum(cn, "1"), 0.0);
+
+    // A source month without rows: refused before the existing target is touched or asked about.
+    choose(w, "DataRC", QStringLiteral("202612"));
+    QCOMPARE(clickSays(env, w, "CmdgzDA"), QStringLiteral("当月工资生成完成！"));
+    choose(w, "DataRC0", QStringLiteral("202611"));
+    QCOMPARE(clickSays(env, w, "Command1"), QStringLiteral("要复制的工资月份没有工资数据，不能复制！"));
+    QCOMPARE(monthRows(cn, QStringLiteral("202612")), 2);
+    QCOMPARE(ModGzsc::CopyMonth(cn, QStringLiteral("202612"), QStringLiteral("202611")), -1);
+    QCOMPARE(monthRows(cn, QStringLiteral("202612")), 2);
 }
 
 void TestPayrollWindows::calculation()

@@ -52,6 +52,7 @@ private slots:
     void fieldsAndGridFromDictionary();
     void saveUpdatesOnlyCurrentRowAndRefusalsKeepEditing();
     void navigationFindAndDelete();
+    void longValuesShownWholeAndPendingEdits();
 };
 
 void TestWageEntry::firstOpeningCreatesPersonnelTables()
@@ -76,7 +77,6 @@ void TestWageEntry::fieldsAndGridFromDictionary()
     QCOMPARE(e.w.fieldList(), QString("id,f0,f1,f2,T1,T2,T3,T4,T5,T6,T39,T40"));
     QCOMPARE(e.boxCount(), 11);
     QVERIFY(e.caption(3)->text() == "基本工资" && e.box(10)->accessibleName() == "实发合计");
-    QVERIFY(e.box(0)->maxLength() == 10 && e.box(3)->maxLength() == 32767);  // colm_cd for texts only
     QVERIFY(e.box(0)->text().isEmpty() && e.browsing());
     // Amounts stand to the right, the month and the number to the left.
     for (int i : {0, 1, 3, 10})
@@ -207,6 +207,36 @@ void TestWageEntry::navigationFindAndDelete()
     e.click("printview");
     std::unique_ptr<ReportPreview> preview(Window::takePreview());
     QVERIFY(preview && preview->document().dataSource()->rowCount() == 2);
+}
+
+void TestWageEntry::longValuesShownWholeAndPendingEdits()
+{
+    TestEnv env;
+    Connection &cn = wageDatabase(env);
+    cn.execute("update rsgz set f1='A0-2005-00012' where f1='A01' and f0='200504'");
+    Window e;
+    e.chooseMonth("200504");
+    // A number longer than its dictionary length is shown whole and never written back cut: the
+    // save's check refuses it instead.
+    QCOMPARE(e.box(1)->text(), QString("A0-2005-00012"));
+    e.click("Edit");
+    e.type(3, "1500");
+    e.click("save");
+    QCOMPARE(env.messages.texts(), QStringList{"员工编号 输入数据超长!"});
+    QVERIFY(e.editing());
+    QCOMPARE(cn.query("select f1, t1 from rsgz where f2='张三' and f0='200504'").rows,
+             QList<QVariantList>({{"A0-2005-00012", 1000.0}}));
+
+    // Closing with the change pending asks: Cancel keeps the window, No drops the change.
+    e.type(1, "A01");
+    e.type(2, "张三 '; --😀");
+    env.messages.records.clear();
+    env.messages.answers = {Msg::vbCancel, Msg::vbNo};
+    QVERIFY(!e.w.close());
+    QVERIFY(e.w.close());
+    QCOMPARE(env.messages.texts(), QStringList(2, "数据尚未保存，是否保存？"));
+    QCOMPARE(cn.query("select count(*) from rsgz where f1='A01'").rows[0][0].toInt(), 1);  // only 200505's
+
 }
 
 QTEST_MAIN(TestWageEntry)

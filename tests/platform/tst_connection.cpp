@@ -5,10 +5,13 @@
 #include "platform/db/connection.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -185,6 +188,64 @@ private slots:
         QVERIFY(cn.isOpen());
         QCOMPARE(cn.providerKind(), QString("ACCESS"));
         QVERIFY(cn.tableExists("ckv_zc"));
+    }
+
+    void failuresOfTheSurroundingsSaidAsSuch()
+    {
+        TestEnv env;
+        const QString db = env.path("hydb.mdb");
+        const auto openString = [](const QString &file) { return "provider=microsoft.jet.oledb.4.0;data source=" + file; };
+        {
+            Connection setup;
+            setup.openFile(db, true);
+            setup.execute("create table t (x int)");
+        }
+        // Another program holds the database: busy, in Chinese, told by a flag, with no number shown.
+        Connection cn, other;
+        cn.open(openString(db));
+        other.open(openString(db));
+        other.beginTransaction();
+        other.execute("insert into t values (1)");
+        sqlite3_busy_timeout(cn.sqliteHandle(), 50);
+        DbError busy;
+        QCOMPARE(errorOf(cn, "insert into t values (2)", &busy), DbError::ProviderFailure);
+        QVERIFY(busy.isBusy() && !busy.isReadOnly());
+        QCOMPARE(busy.description, QString("数据库正被其他程序使用，请稍后再试。"));
+        QCOMPARE(busy.numbered(), busy.description);
+        other.rollbackTransaction();
+        other.close();
+        cn.close();
+        DbError statement;
+        errorOf(*m_cn, "selec 1", &statement);
+        QVERIFY(!statement.fromSurroundings() && statement.numbered().endsWith(QString::number(DbError::SyntaxError)));
+
+        // A read-only file, a read-only folder and a folder that may not be entered say so.
+        QDir(env.folder()).mkpath("ro");
+        QDir(env.folder()).mkpath("shut");
+        QFile::copy(db, env.path("ro/hydb.mdb"));
+        QFile::copy(db, env.path("shut/hydb.mdb"));
+        QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(env.path("ro/hydb.mdb"), QFileDevice::Permissions(0x6666));
+        QFile::setPermissions(env.path("ro"), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(env.path("shut"), QFileDevice::Permissions());
+        {
+            AsOrdinaryUser ordinary(env);
+            for (const QString &file : {db, env.path("ro/hydb.mdb")}) {
+                cn.open(openString(file));
+                DbError readOnly;
+                QCOMPARE(errorOf(cn, "insert into t values (3)", &readOnly), DbError::ProviderFailure);
+                QVERIFY2(readOnly.isReadOnly() && readOnly.description.contains("只读"), qPrintable(readOnly.description));
+                cn.close();
+            }
+            try {
+                cn.open(openString(env.path("shut/hydb.mdb")));
+                QFAIL("a folder that may not be entered was opened");
+            } catch (const DbError &e) {
+                QVERIFY2(e.cause == DbError::Cause::NoAccess && e.description.contains("没有权限"), qPrintable(e.description));
+            }
+        }
+        for (const char *folder : {"ro", "shut"})
+            QFile::setPermissions(env.path(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void transactionsNestAndRollBack()

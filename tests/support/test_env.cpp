@@ -5,8 +5,11 @@
 #include "app/program_state.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // QSettings reads XDG_CONFIG_HOME once per process, so it is pointed at a private folder before
@@ -49,4 +52,19 @@ Connection &TestEnv::openNewDatabase()
     strDataFile = QStringLiteral("hydb.mdb");
     cnMain.openFile(dbPath());
     return cnMain;
+}
+
+AsOrdinaryUser::AsOrdinaryUser(const TestEnv &env)
+{
+    if (::geteuid() != 0)
+        return;
+    ::chmod(QFile::encodeName(env.folder()).constData(), 0777);
+    constexpr uid_t nobody = 65534;
+    m_switched = ::setegid(nobody) == 0 && ::seteuid(nobody) == 0;
+}
+
+AsOrdinaryUser::~AsOrdinaryUser()
+{
+    if (m_switched && ::seteuid(0) == 0)
+        (void)::setegid(0);
 }

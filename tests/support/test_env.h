@@ -31,3 +31,17 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Runs the enclosed code as an ordinary user, so that file permissions apply: a root test process
+// takes the identity of "nobody" for the scope (and opens the case's folder to it); any other
+// process is ordinary already and changes nothing.
+class AsOrdinaryUser {
+public:
+    explicit AsOrdinaryUser(const TestEnv &env);
+    ~AsOrdinaryUser();
+    AsOrdinaryUser(const AsOrdinaryUser &) = delete;
+    AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
+
+private:
+    bool m_switched = false;
+};

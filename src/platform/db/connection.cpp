@@ -4,6 +4,12 @@
 #include "platform/db/odbc_provider.h"
 #include "platform/db/sqlite_provider.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString connectionStringValue(const QString &connectionString, const QString &key)
 {
     const QStringList parts = connectionString.split(QLatin1Char(';'));
@@ -16,6 +22,44 @@ QString connectionStringValue(const QString &connectionString, const QString &ke
     }
     return {};
 }
+
+namespace {
+
+// A database file that exists but may not be reached says so, rather than being taken for a
+// missing file; a missing one is left to the provider's own message.
+void checkFileAccess(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        if (errno == EACCES)
+            throw DbError(DbError::Cause::NoAccess, DbError::ProviderFailure,
+                          QStringLiteral("没有权限进入数据库文件“%1”所在的文件夹“%2”。")
+                              .arg(path, QFileInfo(path).absolutePath()));
+        return;
+    }
+    if (S_ISREG(st.st_mode) && ::euidaccess(native.constData(), R_OK) != 0)
+        throw DbError(DbError::Cause::NoAccess, DbError::ProviderFailure,
+                      QStringLiteral("没有读取数据库文件“%1”的权限。").arg(path));
+}
+
+// The provider's open, its failures of the surroundings said in Chinese with the file's name.
+std::unique_ptr<Provider> openSqlite(const QString &path, bool create)
+{
+    if (!create)
+        checkFileAccess(path);
+    try {
+        return std::make_unique<SqliteProvider>(path, create);
+    } catch (const DbError &e) {
+        if (!e.fromSurroundings())
+            throw;
+        throw DbError(e.cause, e.number,
+                      QStringLiteral("无法打开数据库文件“%1”：%2").arg(path, dbErrorCauseDescription(e.cause)),
+                      e.nativeText);
+    }
+}
+
+} // namespace
 
 Connection::Connection() = default;
 
@@ -35,7 +79,7 @@ void Connection::open(const QString &connectionString, const QString &user, cons
         // The system writes folder + "\" + file; on this platform the separator is "/".
         QString file = connectionStringValue(connectionString, QStringLiteral("data source"));
         file.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        m_provider = std::make_unique<SqliteProvider>(file, false);
+        m_provider = openSqlite(file, false);
     } else if (providerName.startsWith(QLatin1String("sqloledb"), Qt::CaseInsensitive)) {
         QString u = connectionStringValue(connectionString, QStringLiteral("user id"));
         QString p = connectionStringValue(connectionString, QStringLiteral("pwd"));
@@ -55,7 +99,7 @@ void Connection::open(const QString &connectionString, const QString &user, cons
 void Connection::openFile(const QString &path, bool create)
 {
     close();
-    m_provider = std::make_unique<SqliteProvider>(path, create);
+    m_provider = openSqlite(path, create);
     m_connectionString = QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + path;
 }
 

@@ -9,11 +9,25 @@ DbError::DbError(int number_, QString description_, QString sql_, QString native
     : number(number_), description(std::move(description_)), sql(std::move(sql_)),
       nativeText(std::move(nativeText_))
 {
+    cause = dbErrorCauseOf(nativeText);
+    if (cause == Cause::Statement)
+        cause = dbErrorCauseOf(description);
     m_what = QStringLiteral("%1 (%2)%3")
                  .arg(description)
                  .arg(number)
                  .arg(sql.isEmpty() ? QString() : QStringLiteral(" in: ") + sql)
                  .toStdString();
+}
+
+DbError::DbError(Cause cause_, int number_, QString description_, QString nativeText_)
+    : DbError(number_, std::move(description_), {}, std::move(nativeText_))
+{
+    cause = cause_;
+}
+
+QString DbError::numbered(const QString &between) const
+{
+    return fromSurroundings() ? description : description + between + QString::number(number);
 }
 
 namespace {
@@ -43,7 +57,43 @@ QString nameAfter(const QString &message, const QString &prefix)
     return message.mid(at + prefix.size()).section(QLatin1Char(' '), 0, 0).trimmed();
 }
 
+struct CauseText {
+    DbError::Cause cause;
+    const char *sqlite;   // SQLite's message for it (sqlite3_errstr), lower case
+    const char *chinese;  // what a person is shown
+};
+
+const CauseText kCauses[] = {
+    {DbError::Cause::Busy, "database is locked", "数据库正被其他程序使用，请稍后再试。"},
+    {DbError::Cause::Busy, "database table is locked", "数据库正被其他程序使用，请稍后再试。"},
+    {DbError::Cause::Busy, "database schema is locked", "数据库正被其他程序使用，请稍后再试。"},
+    {DbError::Cause::ReadOnly, "attempt to write a readonly database",
+     "数据库文件或它所在的文件夹是只读的，不能写入。请检查文件和文件夹的写入权限。"},
+    {DbError::Cause::NoAccess, "access permission denied", "没有访问数据库文件的权限。"},
+    {DbError::Cause::DiskFull, "database or disk is full", "磁盘已满，数据无法写入。"},
+    {DbError::Cause::DiskIo, "disk i/o error", "读写磁盘时出错，数据无法读写。"},
+};
+
 } // namespace
+
+DbError::Cause dbErrorCauseOf(const QString &text)
+{
+    if (text.isEmpty())
+        return DbError::Cause::Statement;
+    const QString m = text.toLower();
+    for (const CauseText &c : kCauses)
+        if (m.contains(QLatin1String(c.sqlite)) || text.contains(QString::fromUtf8(c.chinese)))
+            return c.cause;
+    return DbError::Cause::Statement;
+}
+
+QString dbErrorCauseDescription(DbError::Cause cause)
+{
+    for (const CauseText &c : kCauses)
+        if (c.cause == cause)
+            return QString::fromUtf8(c.chinese);
+    return {};
+}
 
 int dbErrorNumberForSqlite(int resultCode, const QString &message)
 {
@@ -115,6 +165,8 @@ QString dbErrorDescriptionForSqlite(int number, const QString &message)
     case DbError::InvalidCall:
         return QStringLiteral("无效的过程调用或参数。");
     default:
+        if (const DbError::Cause cause = dbErrorCauseOf(message); cause != DbError::Cause::Statement)
+            return dbErrorCauseDescription(cause);
         return message;
     }
 }

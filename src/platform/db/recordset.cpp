@@ -561,6 +561,27 @@ int Recordset::EditMode() const { return d->editMode; }
 
 bool Recordset::isDirty(int column) const { return d->dirty.value(column); }
 
+bool Recordset::hasChanges() const
+{
+    if (!d->open || d->editMode == adEditNone || d->cur < 0 || d->cur >= d->rows.size())
+        return false;
+    const QVariantList &row = d->rows.at(d->cur);
+    for (int c = 0; c < d->columns.size(); ++c) {
+        if (!d->dirty.value(c))
+            continue;
+        const QVariant now = row.value(c);
+        if (d->editMode == adEditAdd) {
+            if (!now.isNull())
+                return true;
+            continue;
+        }
+        const QVariant before = d->original.value(c);
+        if (now.isNull() != before.isNull() || now.toString() != before.toString())
+            return true;
+    }
+    return false;
+}
+
 QString Recordset::source() const { return d->sql; }
 
 QString Recordset::baseTable() const { return d->table; }

@@ -74,6 +74,9 @@ public:
     void Delete();        // deletes the current row from the base table and the snapshot
     int EditMode() const;
     bool isDirty(int column) const;  // the column was set in the pending edit or new row
+    // The pending edit changed a value of its row (compared as text), or the pending new row holds a
+    // value: something Update would write that the table does not hold yet.
+    bool hasChanges() const;
 
     QString source() const;     // the SQL text it was opened with
     QString baseTable() const;  // the single table of the query, empty when not updatable

@@ -1,6 +1,7 @@
 // Rendering of report pages through QPainter: PDF files, printers and the preview's printer.
 #include "platform/print/print_files.h"
 #include "platform/print/report_document.h"
+#include "platform/print/program_printer.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/dialog_service.h"
 
@@ -160,6 +161,7 @@ bool ReportDocument::print(QPrinter *printer) const
 bool ReportDocument::printWithDialog(QWidget *parent) const
 {
     QPrinter printer(QPrinter::HighResolution);
+    StartFromProgramPrinter(printer);
     printer.setFullPage(true);
     printer.setPageLayout(pageLayout());
     printer.setDocName(m_caption);
@@ -174,6 +176,7 @@ bool ReportDocument::printWithDialog(QWidget *parent) const
 QString ReportDocument::printToDefault(const QString &baseName) const
 {
     QPrinter printer(QPrinter::HighResolution);
+    StartFromProgramPrinter(printer);
     if (QPrinterInfo::defaultPrinter().isNull() || printer.outputFormat() == QPrinter::PdfFormat) {
         const QString path = uniqueFileName(Shell::instance().programFolder(), baseName, QStringLiteral(".pdf"));
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -9,10 +9,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
-#include <cstdlib>
 
 namespace {
 Shell *g_installed = nullptr;
+std::function<void()> g_atEnd;
+bool g_endRequested = false;
+int g_endCode = 0;
 }
 
 Shell &Shell::instance()
@@ -38,9 +40,23 @@ bool Shell::startProgram(const QString &program, const QStringList &arguments)
 
 void Shell::endProgram(int code)
 {
-    // At once: no window's close steps run; SQLite has already committed every statement.
-    std::exit(code);
+    // At once: no window's close steps run; SQLite has already committed every statement. The
+    // program is not cut off with exit(): its globals (the connection among them) would then be
+    // destroyed after the libraries they rely on, which crashes on the way out.
+    if (!g_endRequested) {
+        g_endRequested = true;
+        g_endCode = code;
+        if (g_atEnd)
+            g_atEnd();
+    }
+    QCoreApplication::exit(g_endCode);
 }
+
+void Shell::atEnd(std::function<void()> step) { g_atEnd = std::move(step); }
+
+bool Shell::ending() const { return g_endRequested; }
+
+int Shell::endCode() const { return g_endCode; }
 
 QString Shell::findProgram(const QString &name) const { return QStandardPaths::findExecutable(name); }
 

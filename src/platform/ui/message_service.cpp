@@ -41,7 +41,13 @@ int QtMessageService::msgBox(const QString &text, int flags, const QString &titl
         break;
     case Msg::vbYesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton((flags & Msg::vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+        break;
+    case Msg::vbYesNoCancel:
+        // Closing the box (Esc, the title bar) counts as Cancel.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton((flags & Msg::vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
         break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
@@ -67,7 +73,8 @@ int ScriptedMessageService::msgBox(const QString &text, int flags, const QString
     records.append({text, flags, title});
     if (!answers.isEmpty())
         return answers.takeFirst();
-    return (flags & 0x7) == Msg::vbYesNo ? Msg::vbYes : Msg::vbOK;
+    const int buttons = flags & 0x7;
+    return buttons == Msg::vbYesNo || buttons == Msg::vbYesNoCancel ? Msg::vbYes : Msg::vbOK;
 }
 
 QString ScriptedMessageService::inputBox(const QString &prompt, const QString &title, const QString &)

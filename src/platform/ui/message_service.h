@@ -6,8 +6,9 @@
 
 // Flags and answers keep the old numeric meaning.
 namespace Msg {
-constexpr int vbOKOnly = 0, vbOKCancel = 1, vbYesNo = 4;
+constexpr int vbOKOnly = 0, vbOKCancel = 1, vbYesNoCancel = 3, vbYesNo = 4;
 constexpr int vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64;
+constexpr int vbDefaultButton2 = 256;  // the second button (No, Cancel) is the default
 constexpr int vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7;
 } // namespace Msg
 
@@ -39,7 +40,7 @@ public:
         QString title;
     };
     QList<Record> records;
-    QList<int> answers;         // taken in order; when empty: OK (1) or, for Yes/No boxes, Yes (6)
+    QList<int> answers;         // taken in order; when empty: OK (1) or, for Yes/No(/Cancel) boxes, Yes (6)
     QList<QString> inputs;      // answers of input boxes; when empty: the empty text
     int msgBox(const QString &text, int flags, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
