@@ -19,3 +19,10 @@ inline QString SqlQuote(const QString &text)
 bool IsPlainNumber(const QString &text);
 // The value of a text IsPlainNumber accepts (0 for any other).
 double PlainNumberValue(const QString &text);
+
+// A condition true when the text of expression is exactly value, letter case included (a plain
+// = compares texts without regard to case): StrComp(expression,'value',0)=0.
+inline QString SqlSameText(const QString &expression, const QString &value)
+{
+    return QStringLiteral("StrComp(") + expression + QStringLiteral(",'") + SqlQuote(value) + QStringLiteral("',0)=0");
+}

@@ -241,7 +241,7 @@ void mCzyqx(const QString &strczyname)
             item->setEnabled(false);
     try {
         Recordset rs;
-        rs.Open(QStringLiteral("select * from czy where name='") + SqlQuote(strczyname) + QStringLiteral("'"), cnMain,
+        rs.Open(QStringLiteral("select * from czy where ") + SqlSameText(QStringLiteral("name"), strczyname), cnMain,
                 Recordset::adOpenStatic, Recordset::adLockReadOnly);
         for (; !rs.eof(); rs.MoveNext()) {
             const QString nr = rs.value(QStringLiteral("nr")).toString();

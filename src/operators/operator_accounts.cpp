@@ -50,14 +50,14 @@ AddResult AddOperator(Connection &cn, const QString &name, const QString &passwo
                QLatin1Char(',') + quoted(password) + QLatin1Char(',') + quoted(job) + QLatin1Char(')'));
     // A database made before sys_tag had its default leaves it Null, which would hide the new
     // operator from every list of this window.
-    cn.execute(QStringLiteral("update czyzd set sys_tag=0 where sys_tag is null and czy_name=") + quoted(name));
+    cn.execute(QStringLiteral("update czyzd set sys_tag=0 where sys_tag is null and ") + SqlSameText(QStringLiteral("czy_name"), name));
     tx.commit();
     return AddResult::Added;
 }
 
 QStringList OperatorPermissions(Connection &cn, const QString &name)
 {
-    const ResultSet rs = cn.query(QStringLiteral("select * from czy where name=") + quoted(name));
+    const ResultSet rs = cn.query(QStringLiteral("select * from czy where ") + SqlSameText(QStringLiteral("name"), name));
     const int nr = rs.columns.indexOf(QStringLiteral("nr"));
     QStringList out;
     for (const QVariantList &row : rs.rows)
@@ -68,9 +68,9 @@ QStringList OperatorPermissions(Connection &cn, const QString &name)
 void SaveOperatorPermissions(Connection &cn, const QString &name, const QStringList &permissions)
 {
     Transaction transaction(cn);
-    cn.execute(QStringLiteral("delete  from czy where name=") + quoted(name));
+    cn.execute(QStringLiteral("delete  from czy where ") + SqlSameText(QStringLiteral("name"), name));
     const ResultSet op =
-        cn.query(QStringLiteral("select czy_no from czyzd where sys_tag=0 and czy_name=") + quoted(name));
+        cn.query(QStringLiteral("select czy_no from czyzd where sys_tag=0 and ") + SqlSameText(QStringLiteral("czy_name"), name));
     if (op.rows.isEmpty())
         throw DbError(DbError::NoCurrentRecord,
                       QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所请求的操作要求一个当前记录。"));
@@ -96,12 +96,12 @@ bool DeleteOperator(Connection &cn, const QString &name)
     Transaction transaction(cn);
     // A built-in shares nothing with the operators listed here; a name that is one is left alone,
     // together with its permission rows.
-    const ResultSet rows = cn.query(QStringLiteral("select sys_tag from czyzd where czy_name=") + quoted(name));
+    const ResultSet rows = cn.query(QStringLiteral("select sys_tag from czyzd where ") + SqlSameText(QStringLiteral("czy_name"), name));
     for (const QVariantList &row : rows.rows)
         if (row.value(0).isNull() || row.value(0).toLongLong() != 0)
             return false;
-    cn.execute(QStringLiteral("delete  from czy where name=") + quoted(name));
-    cn.execute(QStringLiteral("delete from czyzd where czy_name=") + quoted(name));
+    cn.execute(QStringLiteral("delete  from czy where ") + SqlSameText(QStringLiteral("name"), name));
+    cn.execute(QStringLiteral("delete from czyzd where ") + SqlSameText(QStringLiteral("czy_name"), name));
     transaction.commit();
     return true;
 }

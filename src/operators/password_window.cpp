@@ -87,8 +87,8 @@ QWidget *frm_czy_password::create()
 void frm_czy_password::Form_Load()
 {
     try {
-        rsPassword->Open(QStringLiteral(" select * from czyzd where trim(czy_name) = '") + SqlQuote(strCzyName.trimmed()) +
-                             QStringLiteral("'"),
+        rsPassword->Open(QStringLiteral(" select * from czyzd where ") +
+                             SqlSameText(QStringLiteral("trim(czy_name)"), strCzyName.trimmed()),
                          cnMain, Recordset::adOpenDynamic, Recordset::adLockOptimistic);
     } catch (const DbError &e) {
         MsgBox(e.numbered(), Msg::vbCritical);

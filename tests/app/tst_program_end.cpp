@@ -129,7 +129,7 @@ QPair<int, int> logRows(const QString &db)
 {
     Connection cn;
     cn.openFile(db);
-    const ResultSet rs = cn.query("select count(*), sum(last_time is null) from czyrz where czyxm='操作员日志'");
+    const ResultSet rs = cn.query("select count(*), sum(iif(last_time is null, 1, 0)) from czyrz where czyxm='操作员日志'");
     return {rs.rows[0][0].toInt(), rs.rows[0][1].toInt()};
 }
 

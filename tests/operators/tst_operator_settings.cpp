@@ -286,6 +286,25 @@ private slots:
         QCOMPARE(env.messages.records[0].flags, 16);
         QCOMPARE(env.messages.records[2].flags, 16);
     }
+
+    // Names that differ only in letter case (an older database may hold them) are different operators:
+    // saving, reading and deleting one touches none of the other's rows.
+    void caseVariantsAreDifferentOperators()
+    {
+        TestEnv env;
+        Connection &cn = env.openNewDatabase();
+        for (const char *name : {"ann", "Ann"})
+            cn.execute(QStringLiteral("insert into czyzd (czy_name, czy_pass, zwlx, sys_tag) values (?, '', '操作员', 0)"),
+                       {QString::fromLatin1(name)});
+        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("ann"), {QStringLiteral("操作员设置")});
+        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("Ann"), {QStringLiteral("操作员日志"), QStringLiteral("数据备份")});
+        QCOMPARE(OperatorPermissions(cn, QStringLiteral("ann")), QStringList{QStringLiteral("操作员设置")});
+        QCOMPARE(OperatorPermissions(cn, QStringLiteral("Ann")).size(), 2);
+        QVERIFY(ModCzygl::DeleteOperator(cn, QStringLiteral("Ann")));
+        QCOMPARE(OperatorPermissions(cn, QStringLiteral("ann")), QStringList{QStringLiteral("操作员设置")});
+        QCOMPARE(rows(cn, QStringLiteral("select czy_name from czyzd where sys_tag=0")),
+                 (QList<QVariantList>{{QStringLiteral("ann")}}));
+    }
 };
 
 QTEST_MAIN(TestOperatorSettings)
