@@ -137,6 +137,9 @@ std::optional<CalcFailure> CalculateMonth(Connection &cn, const QString &month, 
 
 QString CalcFailureMessage(const CalcFailure &failure)
 {
+    // A database held by another program or a file that cannot be written is no fault of a formula.
+    if (failure.error.fromSurroundings())
+        return failure.error.description + QStringLiteral("\n本月工资没有任何改动。");
     const ModGzgs::FormulaItem &item = failure.item;
     QString text = QStringLiteral("工资项目“%1”（%2）计算出错，本月工资没有任何改动。\n公式：%3")
                        .arg(item.colmName, item.colmCode, item.formula);

@@ -5,6 +5,7 @@
 #include "support/test_env.h"
 
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace PayrollFixture;
 
@@ -37,6 +38,7 @@ private slots:
     void registeredFunctions();
     void fusedEqualsItemByItem();
     void hostileFormulasChangeNothing();
+    void lockedDatabaseBlamesNoFormula();
 };
 
 void TestWageCalculation::statements()
@@ -247,6 +249,25 @@ void TestWageCalculation::hostileFormulasChangeNothing()
     setItem(cn, QStringLiteral("T2"), QStringLiteral("(8/100)*t1"));
     QVERIFY(!ModGzjs::CalculateMonth(cn, kMonth));
     QCOMPARE(w(cn, "001", "t2"), 240.0);
+}
+
+// Another program holding the database stops the calculation with that said, not a formula blamed.
+void TestWageCalculation::lockedDatabaseBlamesNoFormula()
+{
+    TestEnv env;
+    Connection &cn = openWithMonth(env);
+    setItem(cn, QStringLiteral("T2"), QStringLiteral("t1*0.1"));
+    Connection other;
+    other.openFile(env.dbPath());
+    other.beginTransaction();
+    other.execute(QStringLiteral("update rsgz set t3 = 1 where f1 = '001'"));
+    sqlite3_busy_timeout(cn.sqliteHandle(), 50);
+    const auto failure = ModGzjs::CalculateMonth(cn, kMonth);
+    QVERIFY(failure);
+    const QString text = ModGzjs::CalcFailureMessage(*failure);
+    QVERIFY2(text.contains(QStringLiteral("数据库正被其他程序使用")) && !text.contains(QStringLiteral("公式")), qPrintable(text));
+    other.rollbackTransaction();
+    QVERIFY(!ModGzjs::CalculateMonth(cn, kMonth));
 }
 
 QTEST_MAIN(TestWageCalculation)
