@@ -12,6 +12,7 @@
 #include "printing/commands.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
@@ -29,6 +30,13 @@ int RunProgram(int argc, char *argv[], const std::function<void(form_main &)> &s
     // The settings store lives under this name (organisation and application alike).
     QApplication::setOrganizationName(kAppTitle);
     QApplication::setApplicationName(kAppTitle);
+    // The program's own icon (built into the executable), on every window and in the task bar.
+    QIcon icon;
+    for (const char *size : {"48", "256"})
+        icon.addFile(QStringLiteral(":/icons/rsgz-%1.png").arg(QLatin1String(size)));
+    if (!icon.availableSizes().isEmpty())
+        QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("rsgz"));
 
     // Standard buttons and dialogs in Chinese (确定/取消/是/否), as on a Chinese desktop.
     QTranslator qtbase;
