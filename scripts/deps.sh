@@ -2,7 +2,8 @@
 # Installs, from Debian's packages, whatever the build, the tests and the program need and is missing.
 set -euo pipefail
 PKGS=(qt6-base-dev qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-odbc tdsodbc unixodbc libsqlite3-dev
-      libxlsxwriter-dev libzip-dev fonts-wqy-zenhei xvfb xauth poppler-utils cmake ninja-build g++ pkgconf unzip)
+      libxlsxwriter-dev libzip-dev fonts-wqy-zenhei xvfb xauth poppler-utils cmake ninja-build g++ pkgconf unzip
+      postgresql libqt6sql6-psql libpq-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
