@@ -22,12 +22,17 @@ enum class FunctionForm {
 
 struct FunctionInfo {
     const char *name;        // as the old engine spells it
-    const char *sqliteName;  // the implementation's name on SQLite connections
+    const char *sqliteName;  // the implementation's name (acc_*) on SQLite connections
     int minArgs;
     int maxArgs;             // -1: any number
     ValueType result;
     FunctionForm form;
     bool deterministic;
+    // What each argument is read as, for backends whose functions take typed arguments: n a number
+    // (a text must be a plain number), c a number as the conversions read it (thousands commas
+    // allowed), t a text, d a date, v any value (the implementation looks at its type). Forms for
+    // different numbers of arguments are separated by '|'; a shorter call uses the leading letters.
+    const char *arguments;
 };
 
 // The function of that name (compared without case), or null when the language has none.

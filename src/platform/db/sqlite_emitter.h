@@ -1,6 +1,7 @@
 // Writes the tree of the system's SQL as SQLite SQL with the old engine's meaning: / divides as
 // floating point, comparisons used as values are -1/0, & joins texts, texts compare without case,
-// and values stored into typed columns are checked and converted as the old database did.
+// and values stored into typed columns are checked and converted as the old database did. The
+// implementations of the language are the acc_* functions registered on every SQLite connection.
 #pragma once
 
 #include "platform/db/jet_ast.h"
@@ -27,7 +28,7 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// The type of value a column declared with this type holds.
-ValueType columnValueType(const QString &declaredType);
+// A name as SQLite reads it: bare when it can be, in backquotes otherwise.
+QString sqliteName(const QString &name);
 
 } // namespace jet

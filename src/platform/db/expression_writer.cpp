@@ -1,43 +1,13 @@
-// The SQLite expression writer: operators SQLite does differently become calls of the acc_*
-// functions registered on every connection; where both operands are known to be numbers the native
-// operator is kept, so that formulas over the wage columns stay fast.
-#include "platform/db/sqlite_expression_writer.h"
+// The shared expression writer: operators the backends do differently become calls of the acc_*
+// implementations; where both operands are known to be numbers the native operator is kept, so
+// that formulas over the wage columns stay fast.
+#include "platform/db/expression_writer.h"
 
 #include "platform/db/sql_translation.h"
-#include "platform/db/sqlite_emitter.h"
-
-#include <sqlite3.h>
 
 namespace jet {
 
 namespace {
-
-QString quoteText(const QString &text)
-{
-    QString q = text;
-    q.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + q + QLatin1Char('\'');
-}
-
-bool isPlainName(const QString &name)
-{
-    if (name.isEmpty() || !(name.at(0).isLetter() || name.at(0) == QLatin1Char('_')) || name.at(0).unicode() > 127)
-        return false;
-    for (QChar c : name)
-        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('_')))
-            return false;
-    const QByteArray latin = name.toLatin1();
-    return !sqlite3_keyword_check(latin.constData(), int(latin.size()));
-}
-
-QString ident(const QString &name)
-{
-    if (isPlainName(name))
-        return name;
-    QString q = name;
-    q.replace(QLatin1Char('`'), QLatin1String("``"));
-    return QLatin1Char('`') + q + QLatin1Char('`');
-}
 
 // A text literal whose value holds no letter: comparing it with or without case gives the same.
 bool isCaselessLiteral(const Node &n)
@@ -61,6 +31,8 @@ ValueType merged(ValueType a, ValueType b)
 
 bool numeric(ValueType t) { return t == ValueType::Number || t == ValueType::Boolean; }
 
+ValueType valueType(const Emitted &e) { return e.type == ValueType::Boolean ? ValueType::Number : e.type; }
+
 QString baseType(const QString &declared)
 {
     QString t = declared.trimmed().toLower();
@@ -70,8 +42,36 @@ QString baseType(const QString &declared)
     return t.simplified();
 }
 
-
 } // namespace
+
+QString quoteText(const QString &text)
+{
+    QString q = text;
+    q.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + q + QLatin1Char('\'');
+}
+
+QList<ArgKind> argumentKinds(const FunctionInfo &f, int argc)
+{
+    QList<ArgKind> kinds;
+    const QStringList forms = QString::fromLatin1(f.arguments).split(QLatin1Char('|'));
+    QString form = forms.last();
+    for (const QString &candidate : forms)
+        if (candidate.size() == argc) {
+            form = candidate;
+            break;
+        }
+    for (int i = 0; i < argc; ++i) {
+        switch (i < form.size() ? form.at(i).toLatin1() : 'v') {
+        case 'n': kinds << ArgKind::Number; break;
+        case 'c': kinds << ArgKind::ConvertedNumber; break;
+        case 't': kinds << ArgKind::Text; break;
+        case 'd': kinds << ArgKind::Date; break;
+        default: kinds << ArgKind::Any; break;
+        }
+    }
+    return kinds;
+}
 
 const char *storeGuard(const QString &declared)
 {
@@ -104,8 +104,6 @@ const char *storeGuard(const QString &declared)
     return guards.value(t, nullptr);
 }
 
-QString sqliteName(const QString &name) { return ident(name); }
-
 ValueType columnValueType(const QString &declaredType)
 {
     const char *guard = storeGuard(declaredType);
@@ -123,7 +121,7 @@ ValueType columnValueType(const QString &declaredType)
     return ValueType::Number;
 }
 
-QList<ColumnInfo> SqliteExpressionWriter::columnsOf(const QString &table)
+QList<ColumnInfo> ExpressionWriter::columnsOf(const QString &table)
 {
     const QString key = table.toLower();
     auto it = tables.find(key);
@@ -132,7 +130,7 @@ QList<ColumnInfo> SqliteExpressionWriter::columnsOf(const QString &table)
     return *it;
 }
 
-const ColumnInfo *SqliteExpressionWriter::findColumn(const Node &col) const
+const ColumnInfo *ExpressionWriter::findColumn(const Node &col) const
 {
     for (const Scope *s = scope; s; s = s->parent) {
         for (const ScopeEntry &e : s->entries) {
@@ -146,29 +144,32 @@ const ColumnInfo *SqliteExpressionWriter::findColumn(const Node &col) const
     return nullptr;
 }
 
-Emitted SqliteExpressionWriter::call(const char *fn, std::initializer_list<QString> args, ValueType type)
+Emitted ExpressionWriter::call(const char *accName, std::initializer_list<std::pair<Emitted, ArgKind>> args,
+                               ValueType type)
 {
-    QStringList list(args);
-    return {QLatin1String(fn) + QLatin1Char('(') + list.join(QLatin1Char(',')) + QLatin1Char(')'), type};
+    QStringList list;
+    for (const auto &[e, kind] : args)
+        list << argument(e, kind);
+    return {implementation(accName) + QLatin1Char('(') + list.join(QLatin1Char(',')) + QLatin1Char(')'), type};
 }
 
-Emitted SqliteExpressionWriter::gen(const Node &n)
+Emitted ExpressionWriter::gen(const Node &n)
 {
     switch (n.kind) {
     case NodeKind::Number:
-        return {n.text, ValueType::Number};
+        return number(n.text);
     case NodeKind::Text:
         return {quoteText(n.text), ValueType::Text};
     case NodeKind::Date:
-        return {quoteText(n.text), ValueType::Date};
+        return {dateLiteral(n.text), ValueType::Date};
     case NodeKind::Null:
         return {QStringLiteral("NULL"), ValueType::Null};
     case NodeKind::Boolean:
         return {n.text == QLatin1String("true") ? QStringLiteral("-1") : QStringLiteral("0"), ValueType::Number};
     case NodeKind::Param:
-        return {n.text, ValueType::Unknown};
+        return param(n);
     case NodeKind::Column: {
-        const QString sql = n.qualifier.isEmpty() ? ident(n.text) : ident(n.qualifier) + QLatin1Char('.') + ident(n.text);
+        const QString sql = n.qualifier.isEmpty() ? name(n.text) : name(n.qualifier) + QLatin1Char('.') + name(n.text);
         if (const ColumnInfo *c = findColumn(n))
             return {sql, columnValueType(c->declaredType)};
         const QString lower = n.text.toLower();
@@ -177,8 +178,7 @@ Emitted SqliteExpressionWriter::gen(const Node &n)
         return {sql, ValueType::Unknown};
     }
     case NodeKind::Star:
-        return {n.qualifier.isEmpty() ? QStringLiteral("*") : ident(n.qualifier) + QStringLiteral(".*"),
-                ValueType::Unknown};
+        return {n.qualifier.isEmpty() ? QStringLiteral("*") : name(n.qualifier) + QStringLiteral(".*"), ValueType::Unknown};
     case NodeKind::Unary:
         return unary(n);
     case NodeKind::Binary:
@@ -186,25 +186,32 @@ Emitted SqliteExpressionWriter::gen(const Node &n)
     case NodeKind::Call:
         return functionCall(n);
     case NodeKind::Between: {
-        const Emitted x = gen(*n.args[0]), lo = gen(*n.args[1]), hi = gen(*n.args[2]);
+        Emitted x = gen(*n.args[0]), lo = gen(*n.args[1]), hi = gen(*n.args[2]);
+        comparable(x, lo);
+        comparable(x, hi);
         const bool nocase = caseless(*n.args[0], x, *n.args[1], lo) && caseless(*n.args[0], x, *n.args[2], hi);
-        return {QStringLiteral("(%1%2 %3BETWEEN %4 AND %5)")
-                    .arg(asValue(x), nocase ? QStringLiteral(" COLLATE NOCASE") : QString(),
-                         n.negated ? QStringLiteral("NOT ") : QString(), asValue(lo), asValue(hi)),
+        const QString vx = asValue(x), vlo = asValue(lo), vhi = asValue(hi);
+        return {QStringLiteral("(%1 %2BETWEEN %3 AND %4)")
+                    .arg(nocase ? caselessOperand(vx, true) : vx, n.negated ? QStringLiteral("NOT ") : QString(),
+                         nocase ? caselessOperand(vlo, false) : vlo, nocase ? caselessOperand(vhi, false) : vhi),
                 ValueType::Boolean};
     }
     case NodeKind::InList: {
-        const Emitted x = gen(*n.args[0]);
-        QStringList items;
+        Emitted x = gen(*n.args[0]);
+        std::vector<Emitted> items;
         bool nocase = true;
         for (size_t i = 1; i < n.args.size(); ++i) {
-            const Emitted e = gen(*n.args[i]);
+            Emitted e = gen(*n.args[i]);
+            comparable(x, e);
             nocase = nocase && caseless(*n.args[0], x, *n.args[i], e);
-            items << asValue(e);
+            items.push_back(e);
         }
-        return {QStringLiteral("(%1%2 %3IN (%4))")
-                    .arg(asValue(x), nocase ? QStringLiteral(" COLLATE NOCASE") : QString(),
-                         n.negated ? QStringLiteral("NOT ") : QString(), items.join(QLatin1Char(','))),
+        QStringList list;
+        for (const Emitted &e : items)
+            list << (nocase ? caselessOperand(asValue(e), false) : asValue(e));
+        return {QStringLiteral("(%1 %2IN (%3))")
+                    .arg(nocase ? caselessOperand(asValue(x), true) : asValue(x),
+                         n.negated ? QStringLiteral("NOT ") : QString(), list.join(QLatin1Char(','))),
                 ValueType::Boolean};
     }
     case NodeKind::InSelect:
@@ -214,13 +221,10 @@ Emitted SqliteExpressionWriter::gen(const Node &n)
     case NodeKind::IsNull:
         return {QStringLiteral("(%1 IS %2NULL)").arg(value(*n.args[0]), n.negated ? QStringLiteral("NOT ") : QString()),
                 ValueType::Boolean};
-    case NodeKind::Like: {
-        QString sql = QStringLiteral("(%1 %2LIKE %3")
-                          .arg(textValue(*n.args[0]), n.negated ? QStringLiteral("NOT ") : QString(), textValue(*n.args[1]));
-        if (n.args.size() > 2)
-            sql += QStringLiteral(" ESCAPE ") + value(*n.args[2]);
-        return {sql + QLatin1Char(')'), ValueType::Boolean};
-    }
+    case NodeKind::Like:
+        return {like(textValue(*n.args[0]), textValue(*n.args[1]), n.negated,
+                     n.args.size() > 2 ? value(*n.args[2]) : QString()),
+                ValueType::Boolean};
     case NodeKind::Case:
         return caseExpression(n);
     case NodeKind::Subquery:
@@ -231,15 +235,13 @@ Emitted SqliteExpressionWriter::gen(const Node &n)
     return {QStringLiteral("NULL"), ValueType::Null};
 }
 
-// Like compares texts: a number on either side is compared in its shortest text.
-QString SqliteExpressionWriter::textValue(const Node &n)
+QString ExpressionWriter::textValue(const Node &n)
 {
     const Emitted e = gen(n);
-    return e.type == ValueType::Text ? e.sql : QStringLiteral("acc_cstr(") + asValue(e) + QLatin1Char(')');
+    return e.type == ValueType::Text ? e.sql : call("acc_cstr", {{e, ArgKind::Text}}, ValueType::Text).sql;
 }
 
-// Whether a comparison of a and b needs SQLite told to ignore letter case.
-bool SqliteExpressionWriter::caseless(const Node &a, const Emitted &ea, const Node &b, const Emitted &eb)
+bool ExpressionWriter::caseless(const Node &a, const Emitted &ea, const Node &b, const Emitted &eb)
 {
     auto textual = [](ValueType t) { return t == ValueType::Text || t == ValueType::Unknown; };
     if (!textual(ea.type) || !textual(eb.type))
@@ -247,43 +249,43 @@ bool SqliteExpressionWriter::caseless(const Node &a, const Emitted &ea, const No
     return !isCaselessLiteral(a) && !isCaselessLiteral(b);
 }
 
-Emitted SqliteExpressionWriter::unary(const Node &n)
+Emitted ExpressionWriter::unary(const Node &n)
 {
     const Emitted x = gen(*n.args[0]);
     switch (n.op) {
     case Op::Neg:
         if (numeric(x.type))
             return {QStringLiteral("(-") + asValue(x) + QLatin1Char(')'), ValueType::Number};
-        return call("acc_neg", {asValue(x)}, x.type == ValueType::Date ? ValueType::Unknown : ValueType::Number);
+        return call("acc_neg", {{x, ArgKind::Number}}, x.type == ValueType::Date ? ValueType::Unknown : ValueType::Number);
     case Op::Pos:
         return x;
     default:  // Not
         if (x.type == ValueType::Boolean)
             return {QStringLiteral("(NOT ") + x.sql + QLatin1Char(')'), ValueType::Boolean};
-        return call("acc_not", {asValue(x)}, ValueType::Number);
+        return call("acc_not", {{x, ArgKind::ConvertedNumber}}, ValueType::Number);
     }
 }
 
-Emitted SqliteExpressionWriter::comparison(const Node &n, const char *op)
+Emitted ExpressionWriter::comparison(const Node &n, const char *op)
 {
     Emitted a = gen(*n.args[0]), b = gen(*n.args[1]);
     // A text written as a date compares with a date as a date.
-    auto dated = [](const Node &lit, Emitted &e, const Emitted &other) {
+    auto dated = [this](const Node &lit, Emitted &e, const Emitted &other) {
         if (other.type != ValueType::Date || lit.kind != NodeKind::Text)
             return;
         const QString iso = accessDateLiteralText(lit.text);
         if (!iso.isEmpty())
-            e = {quoteText(iso), ValueType::Date};
+            e = {dateLiteral(iso), ValueType::Date};
     };
     dated(*n.args[0], a, b);
     dated(*n.args[1], b, a);
-    const bool nocase = caseless(*n.args[0], a, *n.args[1], b);
-    return {QStringLiteral("(%1 %2 %3%4)")
-                .arg(asValue(a), QLatin1String(op), asValue(b), nocase ? QStringLiteral(" COLLATE NOCASE") : QString()),
-            ValueType::Boolean};
+    comparable(a, b);
+    if (caseless(*n.args[0], a, *n.args[1], b))
+        return {caselessComparison(asValue(a), op, asValue(b)), ValueType::Boolean};
+    return {QStringLiteral("(%1 %2 %3)").arg(asValue(a), QLatin1String(op), asValue(b)), ValueType::Boolean};
 }
 
-Emitted SqliteExpressionWriter::logical(const Node &n, const char *sqlOp, const char *fn)
+Emitted ExpressionWriter::logical(const Node &n, const char *sqlOp, const char *fn)
 {
     const Emitted a = gen(*n.args[0]), b = gen(*n.args[1]);
     if (a.type == ValueType::Boolean && b.type == ValueType::Boolean) {
@@ -291,10 +293,10 @@ Emitted SqliteExpressionWriter::logical(const Node &n, const char *sqlOp, const 
             return {QStringLiteral("(NOT %1 OR %2)").arg(a.sql, b.sql), ValueType::Boolean};
         return {QStringLiteral("(%1 %2 %3)").arg(a.sql, QLatin1String(sqlOp), b.sql), ValueType::Boolean};
     }
-    return call(fn, {asValue(a), asValue(b)}, ValueType::Number);
+    return call(fn, {{a, ArgKind::ConvertedNumber}, {b, ArgKind::ConvertedNumber}}, ValueType::Number);
 }
 
-Emitted SqliteExpressionWriter::binary(const Node &n)
+Emitted ExpressionWriter::binary(const Node &n)
 {
     switch (n.op) {
     case Op::Eq: return comparison(n, "=");
@@ -311,51 +313,57 @@ Emitted SqliteExpressionWriter::binary(const Node &n)
     case Op::Concat: {
         QStringList parts;
         concatenationParts(n, parts);
-        return {QStringLiteral("acc_cat(") + parts.join(QLatin1Char(',')) + QLatin1Char(')'), ValueType::Text};
+        return {implementation("acc_cat") + QLatin1Char('(') + parts.join(QLatin1Char(',')) + QLatin1Char(')'),
+                ValueType::Text};
     }
     default:
         break;
     }
     const Emitted a = gen(*n.args[0]), b = gen(*n.args[1]);
-    const QString va = asValue(a), vb = asValue(b);
     const bool nums = numeric(a.type) && numeric(b.type);
+    auto native = [&](const char *op) {
+        return Emitted{QStringLiteral("(%1 %2 %3)").arg(asValue(a), QLatin1String(op), asValue(b)), ValueType::Number};
+    };
+    constexpr ArgKind N = ArgKind::Number, D = ArgKind::Date, V = ArgKind::Any;
     switch (n.op) {
     case Op::Pipe:
-        return {QStringLiteral("(%1 || %2)").arg(va, vb), ValueType::Text};
+        return {QStringLiteral("(%1 || %2)").arg(asValue(a), asValue(b)), ValueType::Text};
     case Op::Add:
         if (nums)
-            return {QStringLiteral("(%1 + %2)").arg(va, vb), ValueType::Number};
-        if (a.type == ValueType::Date || b.type == ValueType::Date)
-            return call("acc_date_add", {va, vb}, ValueType::Date);
-        return call("acc_add", {va, vb},
+            return native("+");
+        // the date is the operand that is one; the other counts days
+        if (a.type == ValueType::Date)
+            return call("acc_date_add", {{a, D}, {b, N}}, ValueType::Date);
+        if (b.type == ValueType::Date)
+            return call("acc_date_add", {{b, D}, {a, N}}, ValueType::Date);
+        return call("acc_add", {{a, V}, {b, V}},
                     a.type == ValueType::Text && b.type == ValueType::Text ? ValueType::Text : ValueType::Unknown);
     case Op::Sub:
         if (nums)
-            return {QStringLiteral("(%1 - %2)").arg(va, vb), ValueType::Number};
+            return native("-");
         if (a.type == ValueType::Date && b.type == ValueType::Date)
-            return call("acc_date_diff", {va, vb}, ValueType::Number);
+            return call("acc_date_diff", {{a, D}, {b, D}}, ValueType::Number);
         if (a.type == ValueType::Date)
-            return call("acc_date_sub", {va, vb}, ValueType::Date);
-        return call("acc_sub", {va, vb}, ValueType::Number);
+            return call("acc_date_sub", {{a, D}, {b, N}}, ValueType::Date);
+        return call("acc_sub", {{a, N}, {b, N}}, ValueType::Number);
     case Op::Mul:
         if (nums)
-            return {QStringLiteral("(%1 * %2)").arg(va, vb), ValueType::Number};
-        return call("acc_mul", {va, vb}, ValueType::Number);
+            return native("*");
+        return call("acc_mul", {{a, N}, {b, N}}, ValueType::Number);
     case Op::Div:
-        return call("acc_div", {va, vb}, ValueType::Number);
+        return call("acc_div", {{a, N}, {b, N}}, ValueType::Number);
     case Op::IntDiv:
-        return call("acc_idiv", {va, vb}, ValueType::Number);
+        return call("acc_idiv", {{a, N}, {b, N}}, ValueType::Number);
     case Op::Mod:
-        return call("acc_mod", {va, vb}, ValueType::Number);
+        return call("acc_mod", {{a, N}, {b, N}}, ValueType::Number);
     case Op::Pow:
-        return call("acc_pow", {va, vb}, ValueType::Number);
+        return call("acc_pow", {{a, N}, {b, N}}, ValueType::Number);
     default:
         return {QStringLiteral("NULL"), ValueType::Null};
     }
 }
 
-// a & b & c becomes one acc_cat(a, b, c); a date operand is written as the old engine wrote dates.
-void SqliteExpressionWriter::concatenationParts(const Node &n, QStringList &parts)
+void ExpressionWriter::concatenationParts(const Node &n, QStringList &parts)
 {
     if (n.kind == NodeKind::Binary && n.op == Op::Concat) {
         concatenationParts(*n.args[0], parts);
@@ -363,85 +371,110 @@ void SqliteExpressionWriter::concatenationParts(const Node &n, QStringList &part
         return;
     }
     const Emitted e = gen(n);
-    parts << (e.type == ValueType::Date ? QStringLiteral("acc_cstr_date(") + e.sql + QLatin1Char(')') : asValue(e));
+    parts << (e.type == ValueType::Date ? implementation("acc_cstr_date") + QLatin1Char('(') + e.sql + QLatin1Char(')')
+                                         : argument(e, ArgKind::Text));
 }
 
-Emitted SqliteExpressionWriter::caseExpression(const Node &n)
+Emitted ExpressionWriter::caseExpression(const Node &n)
 {
-    QString sql = QStringLiteral("(CASE");
     size_t i = 0;
+    QString operand;
     if (n.hasOperand)
-        sql += QLatin1Char(' ') + value(*n.args[i++]);
-    ValueType type = ValueType::Null;
+        operand = QLatin1Char(' ') + value(*n.args[i++]);
     const size_t pairsEnd = n.args.size() - (n.hasElse ? 1 : 0);
+    QStringList whens;
+    std::vector<Emitted> results;
     for (; i + 1 < pairsEnd; i += 2) {
-        const Emitted then = gen(*n.args[i + 1]);
-        sql += QStringLiteral(" WHEN ") + (n.hasOperand ? value(*n.args[i]) : condition(*n.args[i]))
-               + QStringLiteral(" THEN ") + asValue(then);
-        type = merged(type, then.type == ValueType::Boolean ? ValueType::Number : then.type);
+        whens << (n.hasOperand ? value(*n.args[i]) : condition(*n.args[i]));
+        results.push_back(gen(*n.args[i + 1]));
     }
-    if (n.hasElse) {
-        const Emitted e = gen(*n.args.back());
-        sql += QStringLiteral(" ELSE ") + asValue(e);
-        type = merged(type, e.type == ValueType::Boolean ? ValueType::Number : e.type);
+    if (n.hasElse)
+        results.push_back(gen(*n.args.back()));
+    std::vector<Emitted *> branches;
+    for (Emitted &e : results)
+        branches.push_back(&e);
+    oneType(branches);
+    QString sql = QStringLiteral("(CASE") + operand;
+    ValueType type = ValueType::Null;
+    for (size_t k = 0; k < results.size(); ++k) {
+        if (k < size_t(whens.size()))
+            sql += QStringLiteral(" WHEN ") + whens.at(int(k)) + QStringLiteral(" THEN ") + asValue(results[k]);
+        else
+            sql += QStringLiteral(" ELSE ") + asValue(results[k]);
+        type = merged(type, valueType(results[k]));
     }
     return {sql + QStringLiteral(" END)"), type};
 }
 
-Emitted SqliteExpressionWriter::functionCall(const Node &n)
+Emitted ExpressionWriter::functionCall(const Node &n)
 {
     const FunctionInfo *f = findFunction(n.text);
     const int argc = int(n.args.size());
     if (!f || argc < f->minArgs || (f->maxArgs >= 0 && argc > f->maxArgs)) {
-        // Not the old engine's: SQLite's own function of that name, or SQLite's error for it.
+        // Not the old engine's: the backend's own function of that name, or the backend's error for it.
         QStringList args;
         for (const NodePtr &a : n.args)
             args << (a->kind == NodeKind::Star ? QStringLiteral("*") : value(*a));
-        return {ident(n.text) + QLatin1Char('(') + (n.distinct ? QStringLiteral("DISTINCT ") : QString())
+        return {name(n.text) + QLatin1Char('(') + (n.distinct ? QStringLiteral("DISTINCT ") : QString())
                     + args.join(QLatin1Char(',')) + QLatin1Char(')'),
                 ValueType::Unknown};
     }
-    auto valueType = [](const Emitted &e) { return e.type == ValueType::Boolean ? ValueType::Number : e.type; };
+    // Conditionals: the values of their branches, made of one type.
+    auto branchesOf = [this](std::vector<Emitted> &values) {
+        std::vector<Emitted *> refs;
+        for (Emitted &e : values)
+            refs.push_back(&e);
+        oneType(refs);
+        ValueType type = ValueType::Null;
+        for (const Emitted &e : values)
+            type = merged(type, valueType(e));
+        return type;
+    };
     switch (f->form) {
     case FunctionForm::IIf: {
-        const Emitted a = gen(*n.args[1]), b = gen(*n.args[2]);
-        return {QStringLiteral("(CASE WHEN %1 THEN %2 ELSE %3 END)").arg(condition(*n.args[0]), asValue(a), asValue(b)),
-                merged(valueType(a), valueType(b))};
+        std::vector<Emitted> v{gen(*n.args[1]), gen(*n.args[2])};
+        const ValueType type = branchesOf(v);
+        return {QStringLiteral("(CASE WHEN %1 THEN %2 ELSE %3 END)").arg(condition(*n.args[0]), asValue(v[0]), asValue(v[1])),
+                type};
     }
     case FunctionForm::Switch: {
+        std::vector<Emitted> v;
+        for (int i = 0; i + 1 < argc; i += 2)
+            v.push_back(gen(*n.args[size_t(i + 1)]));
+        const ValueType type = branchesOf(v);
         QString sql = QStringLiteral("(CASE");
-        ValueType type = ValueType::Null;
-        for (int i = 0; i + 1 < argc; i += 2) {
-            const Emitted v = gen(*n.args[size_t(i + 1)]);
-            sql += QStringLiteral(" WHEN ") + condition(*n.args[size_t(i)]) + QStringLiteral(" THEN ") + asValue(v);
-            type = merged(type, valueType(v));
-        }
+        for (int i = 0; i + 1 < argc; i += 2)
+            sql += QStringLiteral(" WHEN ") + condition(*n.args[size_t(i)]) + QStringLiteral(" THEN ") + asValue(v[size_t(i / 2)]);
         if (argc % 2)
-            sql += QStringLiteral(" ELSE acc_invalid_call()");
+            sql += QStringLiteral(" ELSE ") + invalidCall(v.front());
         return {sql + QStringLiteral(" END)"), type};
     }
     case FunctionForm::Choose: {
-        QString sql = QStringLiteral("(CASE acc_choose_index(") + value(*n.args[0]) + QLatin1Char(')');
-        ValueType type = ValueType::Null;
-        for (int i = 1; i < argc; ++i) {
-            const Emitted v = gen(*n.args[size_t(i)]);
-            sql += QStringLiteral(" WHEN %1 THEN ").arg(i) + asValue(v);
-            type = merged(type, valueType(v));
-        }
+        std::vector<Emitted> v;
+        for (int i = 1; i < argc; ++i)
+            v.push_back(gen(*n.args[size_t(i)]));
+        const ValueType type = branchesOf(v);
+        QString sql = QStringLiteral("(CASE ") + call("acc_choose_index", {{gen(*n.args[0]), ArgKind::ConvertedNumber}},
+                                                      ValueType::Number).sql;
+        for (int i = 1; i < argc; ++i)
+            sql += QStringLiteral(" WHEN %1 THEN ").arg(i) + asValue(v[size_t(i - 1)]);
         return {sql + QStringLiteral(" END)"), type};
     }
     case FunctionForm::IsNull:
         return {QStringLiteral("(%1 IS NULL)").arg(value(*n.args[0])), ValueType::Boolean};
     case FunctionForm::Nz: {
-        const Emitted x = gen(*n.args[0]);
+        std::vector<Emitted> v{gen(*n.args[0])};
         if (argc == 2) {
-            const Emitted y = gen(*n.args[1]);
-            return {QStringLiteral("coalesce(%1,%2)").arg(asValue(x), asValue(y)), merged(valueType(x), valueType(y))};
+            v.push_back(gen(*n.args[1]));
+        } else {
+            // Nz without a replacement gives 0 to a number and an empty text to anything else.
+            const bool number = numeric(v[0].type);
+            v.push_back(number ? Emitted{QStringLiteral("0"), ValueType::Number} : Emitted{QStringLiteral("''"), ValueType::Text});
         }
-        // Nz without a replacement gives 0 to a number and an empty text to anything else.
-        const bool number = numeric(x.type);
-        return {QStringLiteral("coalesce(%1,%2)").arg(asValue(x), number ? QStringLiteral("0") : QStringLiteral("''")),
-                number ? ValueType::Number : ValueType::Text};
+        ValueType type = branchesOf(v);
+        if (argc == 1)
+            type = v[1].type;
+        return {QStringLiteral("coalesce(%1,%2)").arg(asValue(v[0]), asValue(v[1])), type};
     }
     case FunctionForm::Aggregate: {
         QString arg = n.args[0]->kind == NodeKind::Star ? QStringLiteral("*") : value(*n.args[0]);
@@ -453,10 +486,11 @@ Emitted SqliteExpressionWriter::functionCall(const Node &n)
     case FunctionForm::Scalar:
         break;
     }
+    const QList<ArgKind> kinds = argumentKinds(*f, argc);
     QStringList args;
-    for (const NodePtr &a : n.args)
-        args << value(*a);
-    return {QLatin1String(f->sqliteName) + QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')'), f->result};
+    for (int i = 0; i < argc; ++i)
+        args << argument(gen(*n.args[size_t(i)]), kinds.at(i));
+    return {implementation(f->sqliteName) + QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')'), f->result};
 }
 
 } // namespace jet
