@@ -1,8 +1,9 @@
-// The expression language run through the SQLite provider: values, errors and refusals as the old
+// The expression language run through the providers (the local file, or PostgreSQL): values, errors and refusals as the old
 // engine gave them, and values stored into typed columns.
 #include "platform/db/access_format.h"
 #include "platform/db/connection.h"
 #include "platform/db/jet_parser.h"
+#include "support/test_env.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -39,16 +40,16 @@ private slots:
     void distinctValuesThroughAnIndex();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    TestEnv *m_env = nullptr;
     Connection *m_cn = nullptr;
     QVariant eval(const QString &expression) { return m_cn->query(QStringLiteral("select ") + expression).rows.value(0).value(0); }
 };
 
 void TestExpressions::init()
 {
-    m_dir = new QTemporaryDir;
+    m_env = new TestEnv;
     m_cn = new Connection;
-    m_cn->openFile(m_dir->filePath(QStringLiteral("x.mdb")), true);
+    m_env->openScratchDatabase(*m_cn, QStringLiteral("x.mdb"));
     m_cn->execute(QStringLiteral("create table w (id counter primary key, f0 char(12), f1 char(20), t1 single, t2 single, "
                                  "d datetime, n int, c currency)"));
     m_cn->execute(QStringLiteral("insert into w (f0, f1, t1, t2, d, n, c) values ('200504', 'HM001', 3500, 0, #2005-4-30#, 7, 1.5)"));
@@ -57,7 +58,7 @@ void TestExpressions::init()
 void TestExpressions::cleanup()
 {
     delete m_cn;
-    delete m_dir;
+    delete m_env;
 }
 
 void TestExpressions::values_data()

@@ -3,6 +3,8 @@
 
 #include "app/first_run.h"
 #include "app/program_state.h"
+#include "platform/db/connection.h"
+#include "support/test_postgres.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,19 +41,62 @@ TestEnv::TestEnv()
 TestEnv::~TestEnv()
 {
     resetProgramState();
+    for (const QString &name : m_postgresDatabases)
+        TestPostgres::dropDatabase(name);
     Shell::install(nullptr);
     MessageService::install(nullptr);
     DialogService::install(nullptr);
 }
 
+bool TestEnv::onPostgres() { return TestPostgres::enabled(); }
+
 Connection &TestEnv::openNewDatabase()
 {
+    if (onPostgres()) {
+        const QString name = TestPostgres::createDatabase();
+        m_postgresDatabases.prepend(name);
+        const TestPostgres::Server server = TestPostgres::server();
+        const QString main = QStringLiteral("main");
+        SaveSetting(kAppTitle, main, QStringLiteral("dbtype"), QStringLiteral("POSTGRESQL"));
+        SaveSetting(kAppTitle, main, QStringLiteral("server"), server.host);
+        SaveSetting(kAppTitle, main, QStringLiteral("port"), QString::number(server.port));
+        SaveSetting(kAppTitle, main, QStringLiteral("database"), name);
+        SaveSetting(kAppTitle, main, QStringLiteral("username"), server.user);
+        SaveSetting(kAppTitle, main, QStringLiteral("password"), server.password);
+        strDbType = QStringLiteral("POSTGRESQL");
+        strDataPath = folder();
+        strDataFile.clear();
+        TestPostgres::open(cnMain, name);
+        Transaction tx(cnMain);
+        CreateBaseSchema(cnMain);
+        tx.commit();
+        return cnMain;
+    }
     CreateDefaultDatabase(dbPath());
     strDbType = QStringLiteral("ACCESS");
     strDataPath = folder();
     strDataFile = QStringLiteral("hydb.mdb");
     cnMain.openFile(dbPath());
     return cnMain;
+}
+
+void TestEnv::openSameDatabase(Connection &cn) const
+{
+    if (onPostgres())
+        TestPostgres::open(cn, m_postgresDatabases.value(0));
+    else
+        cn.openFile(dbPath());
+}
+
+void TestEnv::openScratchDatabase(Connection &cn, const QString &name)
+{
+    if (onPostgres()) {
+        const QString database = TestPostgres::createDatabase();
+        m_postgresDatabases.append(database);
+        TestPostgres::open(cn, database);
+    } else {
+        cn.openFile(path(name), true);
+    }
 }
 
 AsOrdinaryUser::AsOrdinaryUser(const TestEnv &env)

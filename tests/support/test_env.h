@@ -21,8 +21,16 @@ public:
     QString dbPath() const { return path(QStringLiteral("hydb.mdb")); }
 
     // Creates hydb.mdb in the program folder with the first-run code and opens cnMain on it
-    // in local mode (strDbType, strDataPath and strDataFile set as start-up sets them).
+    // in local mode (strDbType, strDataPath and strDataFile set as start-up sets them). When the
+    // tests run against PostgreSQL: a new database on the test cluster instead, with the same
+    // first-run schema, cnMain opened on it in server mode and its settings stored.
     Connection &openNewDatabase();
+    // Opens cn on the database openNewDatabase made (a second desk on the same data).
+    void openSameDatabase(Connection &cn) const;
+    // Opens cn on a new empty database of its own: a SQLite file of that name in the program
+    // folder, or a new PostgreSQL database.
+    void openScratchDatabase(Connection &cn, const QString &name);
+    static bool onPostgres();
 
     ScriptedMessageService messages;
     ScriptedDialogService dialogs;
@@ -30,6 +38,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QStringList m_postgresDatabases;
 };
 
 // Runs the enclosed code as an ordinary user, so that file permissions apply: a root test process

@@ -2,6 +2,7 @@
 #include "platform/db/connection.h"
 
 #include "platform/db/odbc_provider.h"
+#include "platform/db/postgres_provider.h"
 #include "platform/db/sqlite_provider.h"
 
 #include <QFile>
@@ -103,6 +104,17 @@ void Connection::openFile(const QString &path, bool create)
     m_connectionString = QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + path;
 }
 
+void Connection::openPostgres(const QString &server, int port, const QString &database, const QString &user,
+                              const QString &password)
+{
+    close();
+    m_provider = std::make_unique<PostgresProvider>(server, port, database, user, password, m_commandTimeout);
+    m_connectionString = QStringLiteral("Provider=PostgreSQL;Server=%1;Port=%2;Database=%3;User ID=%4")
+                             .arg(server)
+                             .arg(port)
+                             .arg(database, user);
+}
+
 void Connection::close()
 {
     m_depth = 0;
@@ -133,6 +145,8 @@ int Connection::execute(const QString &sql, const QVariantList &params) { return
 
 ResultSet Connection::query(const QString &sql, const QVariantList &params) { return provider().query(sql, params); }
 
+void Connection::executeNative(const QString &sql) { provider().executeNative(sql); }
+
 QList<ColumnInfo> Connection::columns(const QString &table) { return provider().columns(table); }
 
 bool Connection::tableExists(const QString &table) { return !columns(table).isEmpty(); }
@@ -160,6 +174,8 @@ void Connection::rollbackTransaction()
 }
 
 sqlite3 *Connection::sqliteHandle() const { return m_provider ? m_provider->sqliteHandle() : nullptr; }
+
+pg_conn *Connection::postgresHandle() const { return m_provider ? m_provider->postgresHandle() : nullptr; }
 
 Transaction::Transaction(Connection &cn) : m_cn(cn) { m_cn.beginTransaction(); }
 

@@ -1,4 +1,4 @@
-// Connection: the one database connection of the run, over the SQLite or the ODBC provider.
+// Connection: the one database connection of the run, over the SQLite, the ODBC or the PostgreSQL provider.
 #pragma once
 
 #include "platform/db/db_error.h"
@@ -10,6 +10,7 @@
 #include <memory>
 
 struct sqlite3;
+struct pg_conn;
 
 // One column of a table as the provider reports it.
 struct ColumnInfo {
@@ -32,7 +33,7 @@ struct ResultSet {
 class Provider {
 public:
     virtual ~Provider() = default;
-    virtual QString kind() const = 0;  // "ACCESS" (the local file) or "SQLSERVER"
+    virtual QString kind() const = 0;  // "ACCESS" (the local file), "SQLSERVER" or "POSTGRESQL"
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
     virtual int execute(const QString &sql, const QVariantList &params) = 0;  // rows affected
@@ -42,7 +43,10 @@ public:
     virtual void commit(int depth) = 0;
     virtual void rollback(int depth) = 0;
     virtual void setCommandTimeout(int seconds) { (void)seconds; }
+    // A statement in the backend's own SQL, run as it stands (no translation).
+    virtual void executeNative(const QString &sql) { execute(sql, {}); }
     virtual sqlite3 *sqliteHandle() const { return nullptr; }
+    virtual pg_conn *postgresHandle() const { return nullptr; }
 };
 
 class Connection {
@@ -57,11 +61,14 @@ public:
     void open(const QString &connectionString, const QString &user = {}, const QString &password = {});
     // Opens (or, with create, makes) a SQLite database file directly.
     void openFile(const QString &path, bool create = false);
+    // Opens a database on a PostgreSQL server.
+    void openPostgres(const QString &server, int port, const QString &database, const QString &user,
+                      const QString &password);
     void close();
     bool isOpen() const;
 
     QString connectionString() const { return m_connectionString; }
-    QString providerKind() const;  // "ACCESS", "SQLSERVER", or empty when closed
+    QString providerKind() const;  // "ACCESS", "SQLSERVER", "POSTGRESQL", or empty when closed
     int cursorLocation() const { return m_cursorLocation; }
     void setCursorLocation(int location) { m_cursorLocation = location; }
     int commandTimeout() const { return m_commandTimeout; }
@@ -69,6 +76,8 @@ public:
 
     // Runs one statement written in the system's SQL (rewritten where SQLite lacks something).
     int execute(const QString &sql, const QVariantList &params = {});
+    // Runs a statement written in the backend's own SQL, unchanged (what the system's SQL cannot say).
+    void executeNative(const QString &sql);
     ResultSet query(const QString &sql, const QVariantList &params = {});
     QList<ColumnInfo> columns(const QString &table);
     bool tableExists(const QString &table);
@@ -80,6 +89,7 @@ public:
     int transactionDepth() const { return m_depth; }
 
     sqlite3 *sqliteHandle() const;  // the C handle of the SQLite provider, null otherwise
+    pg_conn *postgresHandle() const;  // the libpq handle of the PostgreSQL provider, null otherwise
 
 private:
     Provider &provider() const;

@@ -1,7 +1,8 @@
-// Translation of the system's Access SQL into statements SQLite runs.
+// Translation of the system's Access SQL into statements SQLite or PostgreSQL runs.
 #pragma once
 
 #include "platform/db/connection.h"
+#include "platform/db/jet_functions.h"
 
 #include <functional>
 
@@ -11,6 +12,9 @@ using SchemaLookup = std::function<QList<ColumnInfo>(const QString &table)>;
 // Rewrites one statement of the system's SQL into one or more SQLite statements, run in order.
 // Only what SQLite lacks is rewritten; everything else comes back unchanged.
 QStringList translateAccessSql(const QString &sql, const SchemaLookup &schema);
+// The same for PostgreSQL; paramTypes: what each parameter ($1, $2, …) of the statement holds.
+QStringList translateAccessSqlForPostgres(const QString &sql, const SchemaLookup &schema,
+                                          const QList<jet::ValueType> &paramTypes = {});
 
 // The type a column was declared with in the system's SQL, from the type SQLite keeps for it
 // (the translation gives some Access types an affinity word: "single real" is reported as "single").
