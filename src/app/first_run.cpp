@@ -25,7 +25,7 @@ const char *const kBaseTables[] = {
     "create table zwlx (zwlx text, zwlxbm text)",
     // Operator activity log; the start time is filled in by the database, as local time text.
     "create table czyrz (tag integer primary key autoincrement, czyname text, czyxm text, "
-    "init_time datetime default (strftime('%Y-%m-%d %H:%M:%S','now','localtime')), last_time datetime)",
+    "init_time datetime default now(), last_time datetime)",
     // Personnel field dictionary; can_show is text so that a number 1 written into it reads back "1".
     "create table dh_codedict (id_no integer primary key autoincrement, xh integer, table_code text, "
     "table_name text, colm_code text, colm_name text, colm_type text, colm_cd integer, can_show text, "
@@ -59,6 +59,17 @@ void CreateBaseSchema(Connection &cn)
                {QString::fromUtf8(kJobTypes[1][0])});
     for (const QString &name : kPermissionNames)
         cn.execute(QStringLiteral("insert into czy ([name], czy_id, nr) values ('system', 1, ?)"), {name});
+}
+
+void CreateBaseSchemaIfMissing(Connection &cn)
+{
+    Transaction tx(cn);
+    // Two desks opening a new server database at once make its schema once.
+    if (cn.postgresHandle())
+        cn.executeNative(QStringLiteral("select pg_advisory_xact_lock(7262003)"));
+    if (!cn.tableExists(QStringLiteral("czyzd")))
+        CreateBaseSchema(cn);
+    tx.commit();
 }
 
 void CreateDefaultDatabase(const QString &path)

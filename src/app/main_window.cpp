@@ -141,7 +141,8 @@ void form_main::sendHelpKey()
 QString form_main::mainCaption()
 {
     // In server mode there is no database file to name.
-    if (strDbType.toUpper() == QLatin1String("SQLSERVER") || (strDataPath.isEmpty() && strDataFile.isEmpty()))
+    if (strDbType.toUpper() == QLatin1String("SQLSERVER") || strDbType.toUpper() == QLatin1String("POSTGRESQL")
+        || (strDataPath.isEmpty() && strDataFile.isEmpty()))
         return strGsName + kAppTitle;
     return strGsName + kAppTitle + QLatin1Char(' ') + strDataPath + QLatin1Char('/') + strDataFile;
 }

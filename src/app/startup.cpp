@@ -57,11 +57,11 @@ QString lastOpenFailure() { return g_lastOpenFailure; }
 void Main()
 {
     cnMain.setCursorLocation(3);
-    strDbType = QStringLiteral("ACCESS");
-    if (strDbType == QLatin1String("ACCESS"))
-        OpenAccessConnection();
-    else if (strDbType == QLatin1String("SQLSERVER"))
-        OpenSqlServerConnection();
+    // The local file unless the settings choose a server ([main] dbtype).
+    strDbType = setting(QStringLiteral("main"), QStringLiteral("dbtype")).trimmed().toUpper();
+    if (strDbType.isEmpty())
+        strDbType = QStringLiteral("ACCESS");
+    OpenConnectionOfKind();
     // The open routine may have ended the program (settings saved, a fatal server answer).
     if (Shell::instance().ending())
         return;
@@ -108,6 +108,46 @@ void OpenAccessConnection()
     }
 }
 
+void OpenConnectionOfKind()
+{
+    if (strDbType == QLatin1String("ACCESS"))
+        OpenAccessConnection();
+    else if (strDbType == QLatin1String("SQLSERVER"))
+        OpenSqlServerConnection();
+    else if (strDbType == QLatin1String("POSTGRESQL"))
+        OpenPostgresConnection();
+}
+
+void OpenPostgresConnection()
+{
+    const QString main = QStringLiteral("main");
+    if (setting(main, QStringLiteral("server")).isEmpty()) {
+        showSysset();
+        if (Shell::instance().ending())
+            return;
+    }
+    const QString server = setting(main, QStringLiteral("server"));
+    const int port = setting(main, QStringLiteral("port"), QStringLiteral("5432")).toInt();
+    // Backups are written into the program's folder: there is no database file to put them beside.
+    strDataPath = Shell::instance().programFolder();
+    strDataFile.clear();
+    cnMain.setCommandTimeout(50);
+    for (;;) {
+        try {
+            cnMain.openPostgres(server, port, setting(main, QStringLiteral("database")), setting(main, QStringLiteral("username")),
+                                setting(main, QStringLiteral("password")));
+            CreateBaseSchemaIfMissing(cnMain);
+            g_lastOpenFailure.clear();
+            return;
+        } catch (const DbError &e) {
+            cnMain.close();
+            g_lastOpenFailure = QStringLiteral("无法连接到数据库服务器“%1”：%2").arg(server, e.description);
+            if (!SqlServerOpenFailed(e, QStringLiteral("您输入的系统信息有误，无法连接到PostgreSQL服务器，请重试！")))
+                return;
+        }
+    }
+}
+
 void OpenSqlServerConnection()
 {
     const QString main = QStringLiteral("main");
@@ -143,12 +183,12 @@ void OpenSqlServerConnection()
     }
 }
 
-bool SqlServerOpenFailed(const DbError &error)
+bool SqlServerOpenFailed(const DbError &error, const QString &retryText)
 {
     const QString numbered = error.numbered();
     switch (error.number) {
     case DbError::ProviderFailure:
-        if (MsgBox(QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"),
+        if (MsgBox(retryText.isEmpty() ? QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！") : retryText,
                    Msg::vbOKCancel | Msg::vbExclamation) == Msg::vbOK) {
             showSysset();
             return !Shell::instance().ending();  // saved settings end the program instead

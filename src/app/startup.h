@@ -19,6 +19,12 @@ StartupHooks &startupHooks();
 void Main();                     // the start-up sequence
 void OpenAccessConnection();
 void OpenSqlServerConnection();
+// Opens cnMain on the PostgreSQL database of [main] server, port, database, username and
+// password (the same messages and settings window as the SQL Server branch); a new, empty
+// database gets the base schema.
+void OpenPostgresConnection();
+// The open routine of the database kind strDbType; any other kind opens nothing.
+void OpenConnectionOfKind();
 void CenterForm(QWidget &form);
 
 // Why the last open routine left cnMain closed, for a person to read ("无法打开数据库文件“…”：…");
@@ -28,7 +34,8 @@ QString lastOpenFailure();
 
 // The server open's answer to a failed attempt (messages, settings window, end of program).
 // True when the same connection string is to be tried again.
-bool SqlServerOpenFailed(const DbError &error);
+// retryText: the question asked when the server cannot be reached (empty: SQL Server's).
+bool SqlServerOpenFailed(const DbError &error, const QString &retryText = {});
 
 } // namespace ModmainRSgz
 

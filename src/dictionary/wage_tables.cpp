@@ -35,6 +35,63 @@ QList<WageItem> defaultWageItems()
     return items;
 }
 
+
+// SQLite: a trigger per kind of change, each testing the row it is about.
+void CreateSqliteMonthGuards(Connection &cn)
+{
+    const ResultSet existing = cn.query(QStringLiteral("select name from sqlite_master where type = 'trigger' and tbl_name = 'rsgz'"));
+    QStringList triggers;
+    for (const QVariantList &row : existing.rows)
+        triggers << row.value(0).toString();
+    const struct {
+        const char *name;
+        const char *sql;
+    } guards[] = {
+        {"gzjz_insert", "create trigger gzjz_insert before insert on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = new.f0) "
+                        "begin select acc_raise(new.f0 || ' 已结账，不能修改。'); end"},
+        {"gzjz_update", "create trigger gzjz_update before update on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0 or gzjz.f0 = new.f0) "
+                        "begin select acc_raise(coalesce((select f0 from gzjz where gzjz.f0 = old.f0), new.f0) "
+                        "|| ' 已结账，不能修改。'); end"},
+        {"gzjz_delete", "create trigger gzjz_delete before delete on rsgz "
+                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0) "
+                        "begin select acc_raise(old.f0 || ' 已结账，不能修改。'); end"},
+    };
+    for (const auto &g : guards)
+        if (!triggers.contains(QLatin1String(g.name)))
+            cn.execute(QString::fromUtf8(g.sql));
+}
+
+// PostgreSQL: one check per statement over the rows it changed (a check per row would cost a
+// query per row of a month's calculation); raising in an AFTER trigger undoes the whole statement.
+void CreatePostgresMonthGuards(Connection &cn)
+{
+    cn.executeNative(QStringLiteral(
+        "create or replace function gzjz_guard() returns trigger language plpgsql as $$\n"
+        "declare closed text;\n"
+        "begin\n"
+        "  if not exists (select 1 from gzjz) then return null; end if;\n"
+        "  if tg_op in ('UPDATE', 'DELETE') then\n"
+        "    select o.f0 into closed from old_rows o join gzjz g on g.f0 = o.f0 limit 1;\n"
+        "  end if;\n"
+        "  if closed is null and tg_op in ('INSERT', 'UPDATE') then\n"
+        "    select n.f0 into closed from new_rows n join gzjz g on g.f0 = n.f0 limit 1;\n"
+        "  end if;\n"
+        "  if closed is not null then\n"
+        "    raise exception using errcode = 'P0001', message = closed || ' 已结账，不能修改。';\n"
+        "  end if;\n"
+        "  return null;\n"
+        "end $$"));
+    cn.executeNative(QStringLiteral("create or replace trigger gzjz_insert after insert on rsgz "
+                                    "referencing new table as new_rows for each statement execute function gzjz_guard()"));
+    cn.executeNative(QStringLiteral("create or replace trigger gzjz_update after update on rsgz "
+                                    "referencing old table as old_rows new table as new_rows for each statement "
+                                    "execute function gzjz_guard()"));
+    cn.executeNative(QStringLiteral("create or replace trigger gzjz_delete after delete on rsgz "
+                                    "referencing old table as old_rows for each statement execute function gzjz_guard()"));
+}
+
 } // namespace
 
 namespace ModJgupdate {
@@ -94,28 +151,10 @@ void CreateMonthClosingTable(Connection &cn)
     if (!cn.tableExists(QStringLiteral("gzjz")))
         cn.execute(QStringLiteral("create table gzjz (f0 char(12) primary key, jzsj datetime, czy char(20))"));
     // The database itself refuses every change of a closed month's rows, whatever path makes it.
-    const ResultSet existing = cn.query(QStringLiteral("select name from sqlite_master where type = 'trigger' and tbl_name = 'rsgz'"));
-    QStringList triggers;
-    for (const QVariantList &row : existing.rows)
-        triggers << row.value(0).toString();
-    const struct {
-        const char *name;
-        const char *sql;
-    } guards[] = {
-        {"gzjz_insert", "create trigger gzjz_insert before insert on rsgz "
-                        "when exists (select 1 from gzjz where gzjz.f0 = new.f0) "
-                        "begin select acc_raise(new.f0 || ' 已结账，不能修改。'); end"},
-        {"gzjz_update", "create trigger gzjz_update before update on rsgz "
-                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0 or gzjz.f0 = new.f0) "
-                        "begin select acc_raise(coalesce((select f0 from gzjz where gzjz.f0 = old.f0), new.f0) "
-                        "|| ' 已结账，不能修改。'); end"},
-        {"gzjz_delete", "create trigger gzjz_delete before delete on rsgz "
-                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0) "
-                        "begin select acc_raise(old.f0 || ' 已结账，不能修改。'); end"},
-    };
-    for (const auto &g : guards)
-        if (!triggers.contains(QLatin1String(g.name)))
-            cn.execute(QString::fromUtf8(g.sql));
+    if (cn.postgresHandle())
+        CreatePostgresMonthGuards(cn);
+    else
+        CreateSqliteMonthGuards(cn);
     tx.commit();
 }
 

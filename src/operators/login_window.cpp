@@ -126,12 +126,8 @@ void frmLogin::Form_Load()
     ModmainRSgz::CenterForm(*this);
 
     // The start-up open may have failed; one more attempt with the routine of the database kind.
-    if (!cnMain.isOpen()) {
-        if (strDbType == QLatin1String("ACCESS"))
-            ModmainRSgz::OpenAccessConnection();
-        else if (strDbType == QLatin1String("SQLSERVER"))
-            ModmainRSgz::OpenSqlServerConnection();
-    }
+    if (!cnMain.isOpen())
+        ModmainRSgz::OpenConnectionOfKind();
     if (!cnMain.isOpen()) {
         loadFailed(ModmainRSgz::lastOpenFailure());
         return;
@@ -166,7 +162,7 @@ void frmLogin::loadFailed(const QString &reason)
     QString text = reason;
     const bool describesDatabase = text.startsWith(QStringLiteral("无法"));
     if (!describesDatabase) {
-        const QString what = strDbType == QLatin1String("SQLSERVER")
+        const QString what = strDbType == QLatin1String("SQLSERVER") || strDbType == QLatin1String("POSTGRESQL")
                                  ? QStringLiteral("无法连接到数据库服务器：")
                                  : QStringLiteral("无法打开数据库文件“") + strDataPath + QLatin1Char('/') + strDataFile +
                                        QStringLiteral("”：");
