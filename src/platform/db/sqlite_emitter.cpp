@@ -171,7 +171,11 @@ struct SqliteEmitter::Impl : SqliteExpressionWriter {
             const ValueType target = columnValueType(c.declaredType);
             if ((target == ValueType::Text && e.type == ValueType::Text) || (target == ValueType::Date && e.type == ValueType::Date))
                 return v;
-            return QLatin1String(guard) + QLatin1Char('(') + v + QLatin1Char(')');
+            // a date going into a number column goes in as its day number
+            const QString value = target == ValueType::Number && e.type == ValueType::Date
+                                      ? QStringLiteral("acc_date_serial(") + v + QLatin1Char(')')
+                                      : v;
+            return QLatin1String(guard) + QLatin1Char('(') + value + QLatin1Char(')');
         }
         return v;
     }
