@@ -76,8 +76,9 @@ struct SqliteEmitter::Impl : SqliteExpressionWriter {
         };
         if (!isColumn(item) || !isColumn(group) || (!s.orderBy.empty() && (!isColumn(*s.orderBy[0].expr) || s.orderBy[0].descending)))
             return {};
+        const QList<ColumnInfo> columns = columnsOf(s.from[0].name);
         const ColumnInfo *column = nullptr;
-        for (const ColumnInfo &c : columnsOf(s.from[0].name))
+        for (const ColumnInfo &c : columns)
             if (c.name.compare(item.text, Qt::CaseInsensitive) == 0)
                 column = &c;
         if (!column || !column->leadsIndex)
