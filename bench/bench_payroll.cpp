@@ -1,5 +1,6 @@
 // bench_payroll: month generation, month copy and the calculation, the system's path beside plain SQLite.
 #include "app/first_run.h"
+#include "dictionary/personnel_import.h"
 #include "dictionary/personnel_tables.h"
 #include "dictionary/wage_formulas.h"
 #include "payroll/trial_calculation.h"
@@ -7,6 +8,8 @@
 #include "payroll/wage_months.h"
 #include "platform/db/access_functions.h"
 #include "platform/db/connection.h"
+#include "platform/print/sheet_reader.h"
+#include "platform/print/sheet_writer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -299,12 +302,69 @@ void runMonthList(int employees, int months, const QString &folder)
     QFile::remove(path);
 }
 
+// Importing a workbook of employees: read, checked and inserted, against inserting the same rows
+// through the C API.
+void runImport(int n, const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/import.db");
+    const QString book = folder + QStringLiteral("/import.xlsx");
+    CreateDefaultDatabase(path);
+    Connection cn;
+    cn.openFile(path);
+    ModJgupdate::CreatePersonnelTables(cn);
+    SheetWriter sheet(n + 1, 5);
+    sheet.setRow(0, {QStringLiteral("员工编号"), QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("基本工资"),
+                     QStringLiteral("电话")});
+    for (int i = 1; i <= n; ++i)
+        sheet.setRow(i, {QString::number(i).rightJustified(6, QLatin1Char('0')), QStringLiteral("员工%1").arg(i),
+                         i % 2 ? QStringLiteral("男") : QStringLiteral("女"), QString::number(1500 + (i * 37) % 6000),
+                         QStringLiteral("010-12345678")});
+    if (!sheet.writeXlsx(book).isEmpty())
+        std::exit(7);
+    double ours = 1e99, base = 1e99;
+    for (int r = 0; r < 3; ++r) {
+        cn.execute(QStringLiteral("delete from rsda"));
+        ours = std::min(ours, timeMs([&] {
+            const ModRsdr::ImportPlan plan = ModRsdr::PlanImport(cn, ReadSheetFile(book));
+            if (ModRsdr::RunImport(cn, plan) != n)
+                std::exit(8);
+        }));
+        cn.execute(QStringLiteral("delete from rsda"));
+        base = std::min(base, timeMs([&] {
+            sqlite3 *db = cn.sqliteHandle();
+            sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(db, "insert into rsda (f1, f2, f4, f5, f9) values (?, ?, ?, ?, ?)", -1, &st, nullptr);
+            for (int i = 1; i <= n; ++i) {
+                for (int c = 0; c < 5; ++c) {
+                    const QByteArray v = sheet.cell(i, c).toUtf8();
+                    if (c == 3)
+                        sqlite3_bind_double(st, c + 1, v.toDouble());
+                    else
+                        sqlite3_bind_text(st, c + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+                }
+                sqlite3_step(st);
+                sqlite3_reset(st);
+            }
+            sqlite3_finalize(st);
+            sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+        }));
+    }
+    report("import_xlsx", n, ours, base);
+    cn.close();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QList<int> sizes{1000, 10000, 100000};
+    if (argc > 1 && QByteArray(argv[1]) == "import") {
+        QTemporaryDir dir;
+        runImport(10000, dir.path());
+        return 0;
+    }
     if (argc > 1 && QByteArray(argv[1]) == "months") {
         QTemporaryDir dir;
         runMonthList(100000, 60, dir.path());
@@ -318,7 +378,9 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     for (int n : sizes)
         runSize(n, dir.path());
-    if (argc <= 1)
+    if (argc <= 1) {
+        runImport(10000, dir.path());
         runMonthList(100000, 60, dir.path());
+    }
     return 0;
 }

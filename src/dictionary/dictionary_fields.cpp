@@ -57,36 +57,47 @@ QString trimBlanks(const QString &s)
     return s.mid(b, e - b);
 }
 
-bool refuse(const QString &caption, const char *message)
-{
-    MsgBox(caption + QString::fromUtf8(message), Msg::vbOKOnly + Msg::vbExclamation);
-    return false;
-}
-
 } // namespace
 
-bool CheckFieldValue(const QString &type, int length, const QString &value, const QString &caption,
-                     const QVariant &nullbj)
+std::optional<QString> FieldValueProblem(const QString &type, int length, const QString &value, const QString &caption,
+                                         const QVariant &nullbj)
 {
     using DictCodes::TypeRule;
     const TypeRule rule = DictCodes::typeRule(type);
     if (rule == TypeRule::NotAccepted)
-        return false;
+        return QString();
     if (value.isEmpty()) {
         DictRow mark;
         mark.nullbj = nullbj;
-        return mark.mayBeEmpty() || refuse(caption, " 数据不能为空!");
+        return mark.mayBeEmpty() ? std::nullopt : std::optional<QString>(caption + QStringLiteral(" 数据不能为空!"));
     }
     switch (rule) {
     case TypeRule::Text:
-        return trimBlanks(value).size() <= length || refuse(caption, " 输入数据超长!");
+        if (trimBlanks(value).size() > length)
+            return caption + QStringLiteral(" 输入数据超长!");
+        return std::nullopt;
     case TypeRule::Number:
-        return IsPlainNumber(value) || refuse(caption, "  请输入数字！");
+        if (!IsPlainNumber(value))
+            return caption + QStringLiteral("  请输入数字！");
+        return std::nullopt;
     case TypeRule::Date:
-        return isDateText(value) || refuse(caption, " 请输入日期！");
+        if (!isDateText(value))
+            return caption + QStringLiteral(" 请输入日期！");
+        return std::nullopt;
     case TypeRule::NotAccepted:
         break;
     }
+    return QString();
+}
+
+bool CheckFieldValue(const QString &type, int length, const QString &value, const QString &caption,
+                     const QVariant &nullbj)
+{
+    const std::optional<QString> problem = FieldValueProblem(type, length, value, caption, nullbj);
+    if (!problem)
+        return true;
+    if (!problem->isEmpty())
+        MsgBox(*problem, Msg::vbOKOnly + Msg::vbExclamation);
     return false;
 }
 

@@ -30,6 +30,11 @@ struct FieldBoxValue {
 // The column list of the last BuildUpdateSetList ("[f1]='A01',[T1]=1200"); empty before the first call.
 extern QString strUpdateSet;
 
+// What is wrong with one value against its dictionary row (type code, length, caption, nullbj):
+// nothing (nullopt), the field's message, or an empty text for a type code the fields do not take.
+std::optional<QString> FieldValueProblem(const QString &type, int length, const QString &value, const QString &caption,
+                                         const QVariant &nullbj);
+
 // Checks one value against its dictionary row (type code, length, caption, nullbj). Shows the
 // field's message (OK, exclamation icon) and answers false when it is not acceptable; an unknown
 // type code ("MON", "BFL", "DATATEIM", ...) is refused without a message.

@@ -1,6 +1,8 @@
 // FrmRSdagl: the personnel records editor, one caption and input box per dh_codedict row over rsda.
 #include "dictionary/personnel_editor_window.h"
 
+#include "dictionary/personnel_import_window.h"
+
 #include "app/program_state.h"
 #include "app/sql_text.h"
 #include "dictionary/dictionary_fields.h"
@@ -55,6 +57,9 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     m_frame = BuildEditorFrame(
         this, scroll, QStringLiteral("员工档案列表"), [this](const QString &key) { Toolbar1_ButtonClick(key); },
         [this](int i) { Cmdmove_Click(i); });
+    // Employees kept in a spreadsheet come in through the import window.
+    m_frame.Toolbar1->addButton(QStringLiteral("import"), QStringLiteral("导入"),
+                                QStringLiteral("从 xlsx 或 csv 文件导入员工"));
 
     Image1 = new QLabel(m_entryPage);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -243,6 +248,7 @@ void FrmRSdagl::setEditing(bool editing)
     kongjian_enabled(!editing);
     m_frame.Gridspzd->setEnabled(!editing);
     Class->setEnabled(!editing);
+    m_frame.Toolbar1->setButtonEnabled(QStringLiteral("import"), !editing);
 }
 
 void FrmRSdagl::reportError(const DbError &e)
@@ -273,12 +279,28 @@ void FrmRSdagl::Toolbar1_ButtonClick(const QString &key)
             cmdFind();
         } else if (key == QLatin1String("printview")) {
             DictReport(tableCode(), *rsRecords, QStringLiteral("v"));
+        } else if (key == QLatin1String("import")) {
+            openImport();
         } else if (key == QLatin1String("exit")) {
             close();
         }
     } catch (const DbError &e) {
         reportError(e);
     }
+}
+
+void FrmRSdagl::openImport()
+{
+    if (m_import) {
+        m_import->raise();
+        m_import->activateWindow();
+        return;
+    }
+    auto *w = new FrmRsdr(tableCode(), this);
+    m_import = w;
+    // The imported employees show at once.
+    connect(w, &FrmRsdr::imported, this, [this] { BuildFields(tableCode()); });
+    w->show();
 }
 
 void FrmRSdagl::cmdSave()

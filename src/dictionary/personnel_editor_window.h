@@ -5,6 +5,7 @@
 #include "dictionary/editor_frame.h"
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class BoundLineEdit;
@@ -58,6 +59,8 @@ private:
     void cmdmoveSet(bool blnbj);
     void kongjian_enabled(bool jzbl);
     void setEditing(bool editing);
+    // Opens (or brings forward) the import window of the shown personnel table.
+    void openImport();
     void removeExtraFields();
     BoundLineEdit *makeBox(int index);
     QLabel *makeCaption(int index);
@@ -81,6 +84,7 @@ private:
     QLabel *Label2 = nullptr;
     QLabel *Label3 = nullptr;
     QLabel *Image1 = nullptr;
+    QPointer<QWidget> m_import;
     DataCombo *Class = nullptr;
     QLineEdit *Txtfind = nullptr;
     QList<QLabel *> Labspzd;

@@ -51,7 +51,8 @@ void CreateSqliteMonthGuards(Connection &cn)
                         "when exists (select 1 from gzjz where gzjz.f0 = new.f0) "
                         "begin select acc_raise(new.f0 || ' 已结账，不能修改。'); end"},
         {"gzjz_update", "create trigger gzjz_update before update on rsgz "
-                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0 or gzjz.f0 = new.f0) "
+                        "when exists (select 1 from gzjz where gzjz.f0 = old.f0) "
+                        "or exists (select 1 from gzjz where gzjz.f0 = new.f0) "
                         "begin select acc_raise(coalesce((select f0 from gzjz where gzjz.f0 = old.f0), new.f0) "
                         "|| ' 已结账，不能修改。'); end"},
         {"gzjz_delete", "create trigger gzjz_delete before delete on rsgz "

@@ -24,6 +24,19 @@ inline void addPerson(Connection &cn, const QString &number, const QString &name
     cn.execute(QStringLiteral("insert into rsda (f1, f2, f5) values (?, ?, ?)"), {number, name, basicWage});
 }
 
+// Three employees (basic wage 3000, 6000 and 1000; the third named name3) and their rows of
+// 200504 and 200503.
+inline Connection &openWithTwoMonths(TestEnv &env, const QString &name3 = QStringLiteral("O'Neil"))
+{
+    Connection &cn = openPayrollDatabase(env);
+    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
+    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 6000);
+    addPerson(cn, QStringLiteral("003"), name3, 1000);
+    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1) select '200504',f1,f2,f5 from rsda"));
+    cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1) select '200503',f1,f2,f5 from rsda"));
+    return cn;
+}
+
 inline void setItem(Connection &cn, const QString &code, const QVariant &formula, const QVariant &condition = {},
                     const QString &canShow = QStringLiteral("1"))
 {

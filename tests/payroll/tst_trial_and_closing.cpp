@@ -27,12 +27,7 @@ const QString kMonth = QStringLiteral("200504");
 
 Connection &openWithMonth(TestEnv &env)
 {
-    Connection &cn = openPayrollDatabase(env);
-    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
-    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 6000);
-    addPerson(cn, QStringLiteral("003"), QStringLiteral("王五"), 1000);
-    ModGzsc::GenerateMonthFromPersonnel(cn, kMonth);
-    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200503"));
+    Connection &cn = openWithTwoMonths(env, QStringLiteral("王五"));
     setItem(cn, QStringLiteral("T2"), QStringLiteral("t1*0.1"), QStringLiteral("t1>=3000"));
     setItem(cn, QStringLiteral("T4"), QStringLiteral("round(t1*0.08, 2)"));
     setItem(cn, QStringLiteral("T39"), QStringLiteral("t1+t2-t4"));

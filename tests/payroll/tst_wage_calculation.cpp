@@ -13,16 +13,7 @@ namespace {
 
 const QString kMonth = QStringLiteral("200504");
 
-Connection &openWithMonth(TestEnv &env)
-{
-    Connection &cn = openPayrollDatabase(env);
-    addPerson(cn, QStringLiteral("001"), QStringLiteral("张三"), 3000);
-    addPerson(cn, QStringLiteral("002"), QStringLiteral("李四"), 6000);
-    addPerson(cn, QStringLiteral("003"), QStringLiteral("O'Neil"), 1000);
-    ModGzsc::GenerateMonthFromPersonnel(cn, kMonth);
-    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200503"));
-    return cn;
-}
+Connection &openWithMonth(TestEnv &env) { return openWithTwoMonths(env); }
 
 double w(Connection &cn, const QString &number, const QString &col) { return wage(cn, kMonth, number, col); }
 

@@ -115,7 +115,8 @@ void TestExpressions::values_data()
         {"DateAdd('m', 1, #2005-1-31#)", "'2005-02-28 00:00:00'"}, {"DateAdd('yyyy', 1, #2004-2-29#)", "'2005-02-28 00:00:00'"},
         {"DateAdd('q', 1, #2005-11-30#)", "'2006-02-28 00:00:00'"}, {"DateAdd('d', -1, #2005-3-1#)", "'2005-02-28 00:00:00'"},
         {"DateAdd('ww', 2, #2005-4-30#)", "'2005-05-14 00:00:00'"}, {"DateAdd('h', 25, #2005-1-1#)", "'2005-01-02 01:00:00'"},
-        {"DateAdd('n', 90, #2005-1-1#)", "'2005-01-01 01:30:00'"}, {"DateAdd('s', -1, #2005-1-1#)", "'2004-12-31 23:59:59'"},
+        {"DateAdd('n', 90, #2005-1-1#)", "'2005-01-01 01:30:00'"}, {"DateAdd('d', 1.5, #2005-1-1#)", "'2005-01-03 00:00:00'"},
+        {"DateAdd('d', 2.5, #2005-1-1#)", "'2005-01-03 00:00:00'"}, {"DateAdd('s', -1, #2005-1-1#)", "'2004-12-31 23:59:59'"},
         {"DateDiff('d', #2005-1-1#, #2005-3-1#)", "59"}, {"DateDiff('m', #2005-1-31#, #2005-2-1#)", "1"},
         {"DateDiff('yyyy', #2004-12-31#, #2005-1-1#)", "1"}, {"DateDiff('q', #2005-3-31#, #2005-4-1#)", "1"},
         {"DateDiff('ww', #2005-4-30#, #2005-5-1#)", "1"}, {"DateDiff('w', #2005-4-1#, #2005-4-30#)", "4"},
@@ -190,6 +191,10 @@ void TestExpressions::storedValues()
     auto row = [this] { return m_cn->query(QStringLiteral("select t1, f1, d, n, c from w")).rows.value(0); };
     m_cn->execute(QStringLiteral("update w set t1 = '12', f1 = 3500 * 1.0, d = '2005-5-1', n = 2.5, c = 1.23456"));
     QCOMPARE(row(), (QVariantList{12.0, QStringLiteral("3500"), QStringLiteral("2005-05-01 00:00:00"), qlonglong(2), 1.2346}));
+    // a date into a number column is its day number; a number into a date column the date of that day
+    m_cn->execute(QStringLiteral("update w set t2 = #2005-5-1#, d = 38473.5"));
+    QCOMPARE(m_cn->query(QStringLiteral("select t2, d from w")).rows.value(0),
+             (QVariantList{38473.0, QStringLiteral("2005-05-01 12:00:00")}));
     m_cn->execute(QStringLiteral("update w set n = ?, t1 = ?"), {QStringLiteral(" 3.5 "), 3.0});
     QCOMPARE(row().value(3), QVariant(qlonglong(4)));
     QCOMPARE(row().value(0).typeId(), QMetaType::Double);

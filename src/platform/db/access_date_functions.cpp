@@ -184,7 +184,7 @@ void fnDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
     const std::optional<double> number = numberOf(argv[1]);
     if (!number)
         return fail(ctx, Fault::TypeMismatch);
-    const double n = std::trunc(*number);
+    const double n = roundHalfEven(*number);  // a number that is not whole is rounded to one
     if (std::fabs(n) > 4.0e9)
         return fail(ctx, Fault::InvalidCall);
     const qint64 k = qint64(n);

@@ -379,8 +379,10 @@ QDateTime dateFromSerial(double serial)
 QDateTime parseDate(const QString &text)
 {
     const QString t = text.trimmed();
+    // yyyyMMdd too: the personnel fields accept a date typed as eight digits
     static const char *const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd", "yyyy-MM-ddTHH:mm:ss",
-                                          "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss.zzz"};
+                                          "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss.zzz", "yyyyMMdd",
+                                          "yyyyMMdd H:m:s", "yyyyMMdd H:m"};
     for (const char *f : formats) {
         const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
         if (dt.isValid())

@@ -273,6 +273,20 @@ void fnCStrDate(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void fnInvalidCall(sqlite3_context *ctx, int, sqlite3_value **) { fail(ctx, Fault::InvalidCall); }
 
+// acc_date_serial(date): the old engine's day number of a date (days since 1899-12-30, the time of
+// day as the fraction; before that day the fraction still counts forward from midnight).
+void fnDateSerialNumber(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNumber(argv[0]))
+        return sqlite3_result_value(ctx, argv[0]);
+    const QDateTime dt = dateOf(argv[0]);
+    if (!dt.isValid())
+        return fail(ctx, Fault::TypeMismatch);
+    const qint64 days = QDate(1899, 12, 30).daysTo(dt.date());
+    const double fraction = dt.time().msecsSinceStartOfDay() / 86400000.0;
+    resultNumber(ctx, days >= 0 ? double(days) + fraction : double(days) - fraction);
+}
+
 // acc_raise(message): refuses the statement with the message as it stands (triggers that guard rows
 // word their refusals this way).
 void fnRaise(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -412,6 +426,7 @@ const Registration kOperators[] = {
     {"acc_date_diff", 2, fnDateDiff, true},
     {"acc_cstr_date", 1, fnCStrDate, true},
     {"acc_invalid_call", 0, fnInvalidCall, true},
+    {"acc_date_serial", 1, fnDateSerialNumber, true},
     {"acc_raise", 1, fnRaise, false},
     {"acc_choose_index", 1, fnChooseIndex, true},
     {"acc_store_single", 1, fnStoreReal<0>, true},

@@ -6,7 +6,7 @@
 namespace pgfunctions {
 
 // Raised whenever a function of the scripts changes: a database holding an older set gets the new one.
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 
 // The scripts, run in this order; each holds several statements and can run again on a database
 // that has them.

@@ -305,7 +305,7 @@ declare
 begin
   if n is null or d is null then return null; end if;
   if c is null then return acc.fault('22023', d); end if;
-  k := trunc(n);
+  k := acc.round_even(n);  -- a number that is not whole is rounded to one
   if abs(k) > 4.0e9 then return acc.fault('22023', d); end if;
   if (c = 'yyyy' and abs(k) > 10000) or (c = 'q' and abs(k) > 40000) or (c = 'm' and abs(k) > 120000)
      or (c in ('y', 'd', 'w') and abs(k) > 4000000) or (c = 'ww' and abs(k) > 600000)

@@ -86,6 +86,14 @@ create or replace function acc.date_diff(a timestamp, b timestamp) returns float
   select extract(epoch from a - b)::float8 / 86400
 $$;
 
+-- the old engine's day number of a date (days since 1899-12-30, the time of day as the fraction;
+-- before that day the fraction still counts forward from midnight)
+create or replace function acc.date_serial(v timestamp) returns float8 language sql immutable parallel safe as $$
+  select case when v::date >= date '1899-12-30'
+    then (v::date - date '1899-12-30') + extract(epoch from v::time)::float8 / 86400
+    else (v::date - date '1899-12-30') - extract(epoch from v::time)::float8 / 86400 end
+$$;
+
 create or replace function acc.invalid_call(witness anyelement) returns anyelement language sql stable parallel safe as $$
   select acc.fault('22023', witness)
 $$;

@@ -69,6 +69,8 @@ declare
 begin
   if t is null then return null; end if;
   t := regexp_replace(t, '^([0-9]{4}-[0-9]{2}-[0-9]{2})T', '\1 ');
+  -- yyyyMMdd too: the personnel fields accept a date typed as eight digits
+  t := regexp_replace(t, '^([0-9]{4})([0-9]{2})([0-9]{2})( |$)', '\1-\2-\3\4');
   if position('上午' in t) > 0 then ampm := 1; t := replace(t, '上午', '');
   elsif position('下午' in t) > 0 then ampm := 2; t := replace(t, '下午', '');
   elsif t ~* 'AM' then ampm := 1; t := regexp_replace(t, 'AM', '', 'i');

@@ -66,8 +66,9 @@ QString StatementWriter::distinctThroughIndex(const Select &s)
     };
     if (!isColumn(item) || !isColumn(group) || (!s.orderBy.empty() && (!isColumn(*s.orderBy[0].expr) || s.orderBy[0].descending)))
         return {};
+    const QList<ColumnInfo> columns = columnsOf(s.from[0].name);
     const ColumnInfo *column = nullptr;
-    for (const ColumnInfo &c : columnsOf(s.from[0].name))
+    for (const ColumnInfo &c : columns)
         if (c.name.compare(item.text, Qt::CaseInsensitive) == 0)
             column = &c;
     if (!column || !column->leadsIndex)
@@ -161,6 +162,9 @@ QString StatementWriter::stored(const QList<ColumnInfo> &columns, const QString 
         const ValueType target = columnValueType(c.declaredType);
         if ((target == ValueType::Text && e.type == ValueType::Text) || (target == ValueType::Date && e.type == ValueType::Date))
             return asValue(e);
+        // a date going into a number column goes in as its day number
+        if (target == ValueType::Number && e.type == ValueType::Date)
+            return guarded(guard, call("acc_date_serial", {{e, ArgKind::Date}}, ValueType::Number));
         return guarded(guard, e);
     }
     return asValue(e);
