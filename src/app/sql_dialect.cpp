@@ -21,11 +21,9 @@ QString generalDate(const QDateTime &value)
 QString DateLiteral(const QDateTime &value)
 {
     const QString kind = strDbType.toUpper();
-    // On PostgreSQL the text is zero-padded, so that comparing two such texts orders their dates.
+    // On PostgreSQL date and time, zero-padded, so that comparing two such texts orders their dates.
     if (kind == QLatin1String("POSTGRESQL"))
-        return QLatin1Char('\'')
-               + value.toString(value.time() == QTime(0, 0) ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-               + QLatin1Char('\'');
+        return QLatin1Char('\'') + value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\'');
     const QString delimiter = kind == QLatin1String("ACCESS") ? QStringLiteral("#") : QStringLiteral("'");
     return delimiter + generalDate(value) + delimiter;
 }
@@ -38,9 +36,8 @@ QString DateColumnText(const QString &expression)
                QStringLiteral(")");
     if (kind == QLatin1String("SQLSERVER"))
         return QStringLiteral("convert(VarChar(10),") + expression + QStringLiteral(", 21)");
-    // The date alone, as the SQLSERVER branch has it, zero-padded.
     if (kind == QLatin1String("POSTGRESQL"))
-        return QStringLiteral("Format(") + expression + QStringLiteral(",'yyyy-mm-dd')");
+        return QStringLiteral("Format(") + expression + QStringLiteral(",'yyyy-mm-dd hh:nn:ss')");
     return expression;
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/sql_dialect.h"
 #include "app/sql_text.h"
+#include "payroll/month_lock.h"
 #include "platform/db/connection.h"
 #include "platform/db/jet_parser.h"
 
@@ -174,8 +175,10 @@ QString BatchUpdateSql(const QString &columnCode, const QString &newValue, const
 int RunBatchModify(Connection &cn, const QString &columnCode, const QString &newValue, const QString &condition)
 {
     // All rows or none: a value that fails on one row leaves every row as it was.
+    const QString sql = BatchUpdateSql(columnCode, newValue, condition);
     Transaction tx(cn);
-    const int changed = cn.execute(BatchUpdateSql(columnCode, newValue, condition));
+    ModGzLock::LockMonths(cn, ModGzLock::MonthsWhere(cn, condition));
+    const int changed = cn.execute(sql);
     tx.commit();
     return changed;
 }

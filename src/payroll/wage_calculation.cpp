@@ -3,6 +3,7 @@
 #include "payroll/wage_calculation.h"
 
 #include "app/sql_text.h"
+#include "payroll/month_lock.h"
 #include "dictionary/dictionary_codes.h"
 #include "platform/db/connection.h"
 #include "platform/db/jet_parser.h"
@@ -111,6 +112,11 @@ std::optional<CalcFailure> CalculateMonth(Connection &cn, const QString &month, 
         }
     }
     Transaction tx(cn);
+    try {
+        ModGzLock::LockMonths(cn, {month});
+    } catch (const DbError &e) {
+        return CalcFailure{items.value(0), e};
+    }
     if (mode == CalcMode::ItemByItem) {
         if (auto failure = runItems(cn, items, month, statements))
             return failure;  // the guard rolls the month back

@@ -1,12 +1,15 @@
 // FrmGZlr: wage entry and modification of one month of rsgz, boxes built from rs_codedict.
 #include "payroll/wage_entry_window.h"
 
+#include "payroll/month_lock.h"
+
 #include "app/program_state.h"
 #include "app/sql_text.h"
 #include "dictionary/dictionary_fields.h"
 #include "dictionary/editor_frame.h"
 #include "dictionary/dictionary_tables.h"
 #include "dictionary/personnel_tables.h"
+#include "payroll/month_lock.h"
 #include "payroll/wage_fields.h"
 #include "payroll/wage_months.h"
 #include "platform/db/recordset.h"
@@ -342,6 +345,18 @@ void FrmGZlr::cmdSave()
     try {
         // The null statements and the update stand or fall together.
         Transaction tx(cnMain);
+        // Another desk may have changed the row since it was shown: then nothing is overwritten.
+        QStringList columns;
+        QVariantList shown;
+        for (int c = 0; c < rstspzd->fieldCount(); ++c)
+            if (rstspzd->fieldName(c).compare(QLatin1String("id"), Qt::CaseInsensitive) != 0) {
+                columns << rstspzd->fieldName(c);
+                shown << rstspzd->value(c);
+            }
+        if (!ModGzLock::HoldUnchangedRow(cnMain, table, id.toLongLong(), columns, shown)) {
+            MsgBox(ModGzLock::RowChangedMessage(), Msg::vbExclamation);
+            return;
+        }
         BuildUpdateSetList(txtspzd, int(txtspzd.size()), table, id.toLongLong());
         if (!strUpdateSet.isEmpty())
             cnMain.execute(QStringLiteral("update [") + table + QStringLiteral("] set ") + strUpdateSet +

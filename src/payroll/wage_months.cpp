@@ -2,6 +2,7 @@
 #include "payroll/wage_months.h"
 
 #include "app/sql_text.h"
+#include "payroll/month_lock.h"
 #include "platform/db/connection.h"
 
 #include <QRegularExpression>
@@ -83,6 +84,7 @@ QString GenerateEmployeeSql(const QString &month, const QString &name)
 int GenerateMonthFromPersonnel(Connection &cn, const QString &month)
 {
     Transaction tx(cn);
+    ModGzLock::LockMonths(cn, {month});
     const int n = cn.execute(GenerateFromPersonnelSql(month));
     tx.commit();
     return n;
@@ -93,6 +95,7 @@ int CopyMonth(Connection &cn, const QString &month, const QString &source)
     if (month == source)
         return -1;
     Transaction tx(cn);
+    ModGzLock::LockMonths(cn, {month});
     // An empty source would leave the target deleted and nothing copied in its place.
     if (YeCheck(cn, source))
         return -1;
@@ -105,6 +108,7 @@ int CopyMonth(Connection &cn, const QString &month, const QString &source)
 int GenerateEmployee(Connection &cn, const QString &month, const QString &name)
 {
     Transaction tx(cn);
+    ModGzLock::LockMonths(cn, {month});
     cn.execute(DeleteEmployeeSql(month, name));
     const int n = cn.execute(GenerateEmployeeSql(month, name));
     tx.commit();

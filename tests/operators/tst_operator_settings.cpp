@@ -261,12 +261,9 @@ private slots:
         Connection &cn = env.openNewDatabase();
         addOperator(cn, QStringLiteral("Ann"), {QStringLiteral("会员登记"), QStringLiteral("数据备份")});
         // Statements the database itself refuses, after others of the same command have run.
-        QCOMPARE(sqlite3_exec(cn.sqliteHandle(),
-                              "create trigger t1 before insert on czy when new.nr='清空数据库' and new.name='Ann' "
-                              "begin select raise(abort, 'refused'); end;"
-                              "create trigger t2 before delete on czyzd begin select raise(abort, 'refused'); end;",
-                              nullptr, nullptr, nullptr),
-                 SQLITE_OK);
+        refuseRows(cn, QStringLiteral("t1"), QStringLiteral("insert"), QStringLiteral("czy"),
+                   QStringLiteral("new.nr='清空数据库' and new.name='Ann'"));
+        refuseRows(cn, QStringLiteral("t2"), QStringLiteral("delete"), QStringLiteral("czyzd"));
         const QStringList before = OperatorPermissions(cn, QStringLiteral("Ann"));
         Driver d;
         QVERIFY(d.w);

@@ -49,8 +49,7 @@ void TestMonthGeneration::copyThatFailsKeepsTheOldRows()
     cn.execute(QStringLiteral("update rsgz set t2 = 77 where f0 = '200505'"));
     const QString before = monthDump(cn, QStringLiteral("200505"));
     // The database refuses the copied rows; the delete before them must not remain.
-    cn.execute(QStringLiteral("create trigger refuse before insert on rsgz when new.f0 = '200505' "
-                              "begin select raise(abort, 'refused'); end"));
+    refuseRows(cn, QStringLiteral("refuse"), QStringLiteral("insert"), QStringLiteral("rsgz"), QStringLiteral("new.f0 = '200505'"));
     QVERIFY_THROWS_EXCEPTION(DbError, ModGzsc::CopyMonth(cn, QStringLiteral("200505"), QStringLiteral("200504")));
     QCOMPARE(monthDump(cn, QStringLiteral("200505")), before);
     QVERIFY_THROWS_EXCEPTION(DbError, ModGzsc::GenerateEmployee(cn, QStringLiteral("200505"), QStringLiteral("张三")));

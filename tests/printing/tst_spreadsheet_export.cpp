@@ -98,7 +98,10 @@ Connection &payMonth(TestEnv &env, int n)
     const QByteArray sql = "insert into rsgz (f0,f1,f2,t1,t2) with recursive n(i) as (select 1 union all select i + 1 "
                            "from n where i < " + QByteArray::number(n) + ") select '200504', printf('%05d', i), '张三' || i, "
                            "i + 0.25, 0.1 from n";
-    if (sqlite3_exec(cn.sqliteHandle(), sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (cn.postgresHandle())
+        cn.executeNative(QStringLiteral("insert into rsgz (f0,f1,f2,t1,t2) select '200504', lpad(i::text, 5, '0'), "
+                                        "'张三' || i, i + 0.25, 0.1 from generate_series(1, %1) i").arg(n));
+    else if (sqlite3_exec(cn.sqliteHandle(), sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         qFatal("%s", sqlite3_errmsg(cn.sqliteHandle()));
     return cn;
 }

@@ -99,6 +99,21 @@ void TestEnv::openScratchDatabase(Connection &cn, const QString &name)
     }
 }
 
+void refuseRows(Connection &cn, const QString &name, const QString &event, const QString &table, const QString &condition)
+{
+    if (!cn.postgresHandle()) {
+        cn.execute(QStringLiteral("create trigger %1 before %2 on %3 when %4 begin select raise(abort, 'refused'); end")
+                       .arg(name, event, table, condition));
+        return;
+    }
+    cn.executeNative(QStringLiteral("create function %1_refuse() returns trigger language plpgsql as $$ begin "
+                                    "if %2 then raise exception 'refused'; end if; "
+                                    "return case when tg_op = 'DELETE' then old else new end; end $$")
+                         .arg(name, condition));
+    cn.executeNative(QStringLiteral("create trigger %1 before %2 on %3 for each row execute function %1_refuse()")
+                         .arg(name, event, table));
+}
+
 AsOrdinaryUser::AsOrdinaryUser(const TestEnv &env)
 {
     if (::geteuid() != 0)

@@ -41,6 +41,12 @@ private:
     QStringList m_postgresDatabases;
 };
 
+// Makes the database refuse, by a trigger of its own, every row of table that event ("insert",
+// "update", "delete") meets while condition (over new.* or old.*) holds, as a database refuses what
+// the program cannot foresee.
+void refuseRows(Connection &cn, const QString &name, const QString &event, const QString &table,
+                const QString &condition = QStringLiteral("1=1"));
+
 // Runs the enclosed code as an ordinary user, so that file permissions apply: a root test process
 // takes the identity of "nobody" for the scope (and opens the case's folder to it); any other
 // process is ordinary already and changes nothing.

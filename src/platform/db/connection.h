@@ -21,6 +21,7 @@ struct ColumnInfo {
     bool notNull = false;
     QString defaultSql;          // the default clause's expression, empty when none
     bool leadsIndex = false;     // the first column of an index in its plain (binary) order
+    bool unique = false;         // alone in a unique index: its value finds one row
 };
 
 // The rows of one query, fetched whole (client-side, as the system's recordsets were).

@@ -174,7 +174,7 @@ Emitted ExpressionWriter::gen(const Node &n)
             return {sql, columnValueType(c->declaredType)};
         const QString lower = n.text.toLower();
         if (lower == QLatin1String("rowid") || lower == QLatin1String("oid") || lower == QLatin1String("_rowid_"))
-            return {sql, ValueType::Number};
+            return rowIdentity(n, sql);
         return {sql, ValueType::Unknown};
     }
     case NodeKind::Star:
@@ -415,9 +415,7 @@ Emitted ExpressionWriter::functionCall(const Node &n)
         QStringList args;
         for (const NodePtr &a : n.args)
             args << (a->kind == NodeKind::Star ? QStringLiteral("*") : value(*a));
-        return {name(n.text) + QLatin1Char('(') + (n.distinct ? QStringLiteral("DISTINCT ") : QString())
-                    + args.join(QLatin1Char(',')) + QLatin1Char(')'),
-                ValueType::Unknown};
+        return {backendFunction(n.text, args, n.distinct), ValueType::Unknown};
     }
     // Conditionals: the values of their branches, made of one type.
     auto branchesOf = [this](std::vector<Emitted> &values) {

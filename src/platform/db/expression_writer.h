@@ -64,6 +64,8 @@ protected:
     virtual Emitted number(const QString &literal) const = 0;
     virtual QString dateLiteral(const QString &stored) const = 0;
     virtual Emitted param(const Node &n) = 0;
+    // A table's own row number (rowid) where no column of that name exists; sql: the name as written.
+    virtual Emitted rowIdentity(const Node &n, const QString &sql) const { (void)n; return {sql, ValueType::Number}; }
     // A value used as a condition.
     virtual QString truth(const Emitted &e) const = 0;
     // "a op b" compared without regard to letter case.
@@ -79,6 +81,12 @@ protected:
     virtual void comparable(Emitted &a, Emitted &b) { (void)a, (void)b; }
     // The results of the branches of one conditional: made of one type where the backend needs it.
     virtual void oneType(std::vector<Emitted *> &branches) { (void)branches; }
+    // A call of a function the language does not have: the backend's own of that name.
+    virtual QString backendFunction(const QString &fn, const QStringList &args, bool distinct) const
+    {
+        return name(fn) + QLatin1Char('(') + (distinct ? QStringLiteral("DISTINCT ") : QString()) + args.join(QLatin1Char(','))
+               + QLatin1Char(')');
+    }
     // The Switch without a true condition: an invalid call, of the type of first.
     virtual QString invalidCall(const Emitted &first) const = 0;
     // A select inside an expression; guards, per item, the check of the column it goes into.

@@ -64,6 +64,11 @@ struct PostgresEmitter::Impl final : StatementWriter {
         }
         return {QStringLiteral("$%1").arg(index), paramTypes.value(index - 1, ValueType::Unknown)};
     }
+    // The row's place in its table: in the order rows were added while none was changed.
+    Emitted rowIdentity(const Node &n, const QString &) const override
+    {
+        return {n.qualifier.isEmpty() ? QStringLiteral("ctid") : name(n.qualifier) + QStringLiteral(".ctid"), ValueType::Unknown};
+    }
     QString truth(const Emitted &e) const override
     {
         if (e.type == ValueType::Boolean)
@@ -140,6 +145,14 @@ struct PostgresEmitter::Impl final : StatementWriter {
             if (e->type != ValueType::Text && e->type != ValueType::Null)
                 *e = {argument(*e, ArgKind::Text), ValueType::Text};
     }
+    // SQLite's group_concat, which plain SQL written for the local file uses, is string_agg here.
+    QString backendFunction(const QString &fn, const QStringList &args, bool distinct) const override
+    {
+        if (fn.compare(QLatin1String("group_concat"), Qt::CaseInsensitive) == 0 && !args.isEmpty())
+            return QStringLiteral("string_agg(%1(%2)::text, %3)")
+                .arg(distinct ? QStringLiteral("DISTINCT ") : QString(), args.at(0), args.value(1, QStringLiteral("','")));
+        return StatementWriter::backendFunction(fn, args, distinct);
+    }
     QString invalidCall(const Emitted &first) const override
     {
         const char *witness = first.type == ValueType::Text   ? "NULL::text"
@@ -159,6 +172,16 @@ struct PostgresEmitter::Impl final : StatementWriter {
     QString order(bool descending) const override
     {
         return descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" NULLS FIRST");
+    }
+    // Numbers given to an auto-numbered key by the insert itself: the key's own numbering goes on after the largest.
+    QStringList afterInsert(const QString &table, const QList<ColumnInfo> &given) override
+    {
+        QStringList out;
+        for (const ColumnInfo &c : given)
+            if (c.autoIncrement)
+                out << QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), (SELECT coalesce(max(%3), 0) FROM %4) + 1, false)")
+                           .arg(quoteText(name(table)), quoteText(c.name), name(c.name), name(table));
+        return out;
     }
     QStringList createTable(const QString &accessSql) override { return translateAccessSqlForPostgres(accessSql, nullptr); }
 };

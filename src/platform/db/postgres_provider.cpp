@@ -86,8 +86,13 @@ Bound bind(const QVariant &v)
     case QMetaType::QByteArray:
         b = {v.toByteArray(), false, true, kBytea, jet::ValueType::Unknown};
         break;
-    default:
-        b = {v.toString().toUtf8(), false, false, kText, jet::ValueType::Text};
+    default: {
+        const QString text = v.toString();
+        // PostgreSQL keeps no NUL character in a text: refused, rather than cut off there unseen.
+        if (text.contains(QChar(0)))
+            throw DbError(DbError::ConstraintRefused, QStringLiteral("文本中含有 NUL 字符，数据库不能保存它。"));
+        b = {text.toUtf8(), false, false, kText, jet::ValueType::Text};
+    }
     }
     return b;
 }
@@ -422,7 +427,9 @@ QList<ColumnInfo> PostgresProvider::columns(const QString &table)
         "select a.attname, format_type(a.atttypid, a.atttypmod), tn.nspname, t.typname, a.attnotnull, "
         "a.attidentity <> '', pg_get_expr(d.adbin, d.adrelid), "
         "exists (select 1 from pg_index i where i.indrelid = a.attrelid and i.indisprimary and a.attnum = any(i.indkey)), "
-        "exists (select 1 from pg_index i where i.indrelid = a.attrelid and i.indkey[0] = a.attnum and i.indpred is null) "
+        "exists (select 1 from pg_index i where i.indrelid = a.attrelid and i.indkey[0] = a.attnum and i.indpred is null), "
+        "exists (select 1 from pg_index i where i.indrelid = a.attrelid and i.indisunique and i.indnatts = 1 "
+        "and i.indkey[0] = a.attnum and i.indpred is null) "
         "from pg_attribute a join pg_type t on t.oid = a.atttypid join pg_namespace tn on tn.oid = t.typnamespace "
         "left join pg_attrdef d on d.adrelid = a.attrelid and d.adnum = a.attnum "
         "where a.attrelid = to_regclass(quote_ident($1)) and a.attnum > 0 and not a.attisdropped order by a.attnum";
@@ -442,6 +449,7 @@ QList<ColumnInfo> PostgresProvider::columns(const QString &table)
             c.defaultSql = text(6);
         c.primaryKey = text(7) == QLatin1String("t");
         c.leadsIndex = text(8) == QLatin1String("t");
+        c.unique = text(9) == QLatin1String("t");
         result.append(c);
     }
     return result;

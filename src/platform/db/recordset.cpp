@@ -137,7 +137,7 @@ void Recordset::fetch()
         return;
     }
     QHash<QString, QString> byLower;
-    QString primaryKey;
+    QString primaryKey, uniqueKey;
     int primaryCount = 0;
     for (const ColumnInfo &c : tableColumns) {
         byLower.insert(c.name.toLower(), c.name);
@@ -145,6 +145,8 @@ void Recordset::fetch()
             primaryKey = c.name;
             ++primaryCount;
         }
+        if (c.unique && uniqueKey.isEmpty())
+            uniqueKey = c.name;
     }
     for (int i = 0; i < d->columns.size(); ++i)
         d->baseColumn[i] = byLower.value(d->columns.at(i).toLower());
@@ -159,6 +161,11 @@ void Recordset::fetch()
     } else if (hidden) {
         d->keyName = kRowid;
         d->keyColumn = d->width - 1;
+    } else if (const int uniqueColumn = d->index.value(uniqueKey.toLower(), -1);
+               !uniqueKey.isEmpty() && uniqueColumn >= 0) {
+        // a server's table without a key and without SQLite's rowid: a column of unique values
+        d->keyName = uniqueKey;
+        d->keyColumn = uniqueColumn;
     } else {
         d->notUpdatable = QStringLiteral("查询结果中没有可定位行的键列");
         return;
@@ -476,6 +483,13 @@ void Recordset::writeNew()
         rereadRow(row, kRowid, rowid);
     } else if (keySet) {
         rereadRow(row, d->keyName, d->rows.at(row).at(d->keyColumn));
+    } else if (d->cn->postgresHandle()) {
+        // the number the server gave this connection's insert, whatever other desks added meanwhile
+        try {
+            rereadRow(row, d->keyName, d->cn->query(QStringLiteral("select lastval()")).rows.value(0).value(0));
+        } catch (const DbError &) {
+            // The row is written; only its key could not be read back.
+        }
     } else {
         try {
             const ResultSet last = d->cn->query(QStringLiteral("select max(") + bracketed(d->keyName)

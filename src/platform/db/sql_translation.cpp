@@ -190,6 +190,11 @@ QString postgresColumn(const QString &column, const QString &key, const QString 
     Toks restToks = tokenize(rest);
     bool autoNumber = key == QLatin1String("counter") || key == QLatin1String("autoincrement");
     bool hasPrimary = false;
+    // "integer primary key" numbers its rows by itself in the local file: the same here.
+    const QList<int> sig = significant(restToks);
+    if (key == QLatin1String("integer") && sig.size() >= 2 && isWord(restToks.at(sig[0]), "primary")
+        && isWord(restToks.at(sig[1]), "key"))
+        autoNumber = true;
     for (Tok &t : restToks) {
         if (isWord(t, "autoincrement")) {
             autoNumber = true;
@@ -345,7 +350,7 @@ QString translateDefinition(Toks toks, bool postgres)
             if (!iso.isEmpty())
                 t = {Kind::String, (postgres ? QStringLiteral("TIMESTAMP '") : QStringLiteral("'")) + iso + QLatin1Char('\'')};
         } else if (postgres && (t.kind == Kind::Quoted || t.kind == Kind::Bracketed)) {
-            t.text = jet::postgresName(nameOf(t));
+            t = {Kind::Quoted, jet::postgresName(nameOf(t))};
         } else if (postgres && isWord(t, "temp") && i + 1 < toks.size() && isPunct(toks.at(i + 1), '.')) {
             t.text = QStringLiteral("pg_temp");
         }

@@ -44,6 +44,8 @@ QString StatementWriter::tableList(const std::vector<TableRef> &refs)
         }
         if (!r.alias.isEmpty())
             sql += QStringLiteral(" AS ") + name(r.alias);
+        else if (r.subquery)
+            sql += QStringLiteral(" AS ") + name(QStringLiteral("subquery%1").arg(++subqueries));  // PostgreSQL needs a name
         if (r.on)
             sql += QStringLiteral(" ON ") + condition(*r.on);
     }
@@ -215,6 +217,11 @@ QStringList StatementWriter::insert(const Insert &ins)
     }
     if (ins.defaultValues)
         return {sql + QStringLiteral(" DEFAULT VALUES")};
+    QList<ColumnInfo> given;
+    for (const ColumnInfo &c : columns)
+        for (const QString &t : targets)
+            if (c.name.compare(t, Qt::CaseInsensitive) == 0)
+                given << c;
     Scope none;
     scope = &none;
     if (ins.select) {
@@ -233,7 +240,7 @@ QStringList StatementWriter::insert(const Insert &ins)
         }
         sql += QLatin1Char(' ') + select(*ins.select, guards);
         scope = nullptr;
-        return {sql};
+        return QStringList{sql} + afterInsert(ins.table, given);
     }
     QStringList rows;
     for (const std::vector<NodePtr> &row : ins.rows) {
@@ -243,7 +250,7 @@ QStringList StatementWriter::insert(const Insert &ins)
         rows << QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')');
     }
     scope = nullptr;
-    return {sql + QStringLiteral(" VALUES ") + rows.join(QLatin1Char(','))};
+    return QStringList{sql + QStringLiteral(" VALUES ") + rows.join(QLatin1Char(','))} + afterInsert(ins.table, given);
 }
 
 QString StatementWriter::over(const Node &n, const QString &table, bool asCondition)

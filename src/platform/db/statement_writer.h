@@ -25,6 +25,12 @@ protected:
     virtual QString order(bool descending) const = 0;
     // The statements that make a table from a definition in the system's SQL.
     virtual QStringList createTable(const QString &accessSql) = 0;
+    // What runs after an insert that gave these columns their values (their types as found).
+    virtual QStringList afterInsert(const QString &table, const QList<ColumnInfo> &given)
+    {
+        (void)table, (void)given;
+        return {};
+    }
 
     QString select(const Select &s, const QList<const char *> &guards = {}) override;
 
@@ -38,6 +44,7 @@ private:
     QStringList remove(const Delete &d);
     QStringList insert(const Insert &ins);
     QStringList selectInto(const Select &s);
+    int subqueries = 0;
 };
 
 } // namespace jet
