@@ -3,6 +3,7 @@
 
 #include "dictionary/editor_driver.h"
 #include "dictionary/personnel_tables.h"
+#include "payroll/month_lock.h"
 #include "payroll/wage_entry_window.h"
 #include "platform/db/recordset.h"
 #include "platform/ui/data_combo.h"
@@ -53,6 +54,7 @@ private slots:
     void saveUpdatesOnlyCurrentRowAndRefusalsKeepEditing();
     void navigationFindAndDelete();
     void longValuesShownWholeAndPendingEdits();
+    void rowChangedByAnotherDeskIsNotOverwritten();
 };
 
 void TestWageEntry::firstOpeningCreatesPersonnelTables()
@@ -237,6 +239,54 @@ void TestWageEntry::longValuesShownWholeAndPendingEdits()
     QCOMPARE(env.messages.texts(), QStringList(2, "数据尚未保存，是否保存？"));
     QCOMPARE(cn.query("select count(*) from rsgz where f1='A01'").rows[0][0].toInt(), 1);  // only 200505's
 
+}
+
+// Two desks on one month: a save never writes over what the other desk stored since the row was shown.
+void TestWageEntry::rowChangedByAnotherDeskIsNotOverwritten()
+{
+    TestEnv env;
+    Connection &cn = wageDatabase(env);
+    Connection other;
+    env.openSameDatabase(other);
+    Window e;
+    e.chooseMonth("200504");  // A01, shown with t1 1000
+    const QString changed = ModGzLock::RowChangedMessage();
+
+    other.execute("update rsgz set t1 = 1500 where f0 = '200504' and f1 = 'A01'");
+    e.click("Edit");
+    e.type(5, "8");
+    e.click("save");
+    QCOMPARE(env.messages.texts(), QStringList{changed});
+    QCOMPARE(env.messages.records.last().flags, 48);
+    QCOMPARE(rowOf(cn, "200504", "A01"), (QVariantList{"张三", 1500.0, 0.0, 5.0}));
+    QVERIFY(e.editing());  // the typed value stays for another look
+
+    // A Null the other desk stored counts as a change too; so does a row it deleted.
+    e.click("cancel");
+    e.chooseMonth("200504");
+    other.execute("update rsgz set t2 = null where f0 = '200504' and f1 = 'A01'");
+    e.click("Edit");
+    e.type(5, "9");
+    e.click("save");
+    QCOMPARE(env.messages.texts().size(), 2);
+    QCOMPARE(env.messages.texts().last(), changed);
+    e.click("cancel");
+    e.chooseMonth("200504");
+    other.execute("delete from rsgz where f0 = '200504' and f1 = 'A01'");
+    e.click("Edit");
+    e.type(5, "9");
+    e.click("save");
+    QCOMPARE(env.messages.texts().last(), changed);
+    QCOMPARE(cn.query("select count(*) from rsgz where f0 = '200504' and f1 = 'A01'").rows.value(0).value(0).toInt(), 0);
+
+    // Shown afresh, the row saves.
+    e.click("cancel");
+    e.chooseMonth("200504");  // now A02 comes first
+    e.click("Edit");
+    e.type(5, "7");
+    e.click("save");
+    QCOMPARE(env.messages.texts().last(), QString("数据信息。更新完成！"));
+    QCOMPARE(rowOf(cn, "200504", "A02")[3].toDouble(), 7.0);
 }
 
 QTEST_MAIN(TestWageEntry)
