@@ -74,13 +74,14 @@ const QList<MenuDef> &menuTree()
           {"menu_find_14", "&B.会员卡销售提成", Disabled},
           {"menu_find_15", "&C.收入查询", Disabled},
           {"menu_find_16", "&D.会员锻炼对比分析", Disabled}}},
-        // Items 0, 1, 4, 6, 7 and 9 stay disabled until the login grants them.
+        // Items 0, 1, 4, 5, 6, 7 and 9 stay disabled until the login grants them.
         {"sys_set", "系统设置(&E)", 0,
          {{"menu_sys_0", "&1.操作员设置", Disabled},
           {"menu_sys_1", "&2.操作员日志", Disabled},
           {"menu_sys_2", "&3.口令变更"},
           {"menu_sys_3", "-"},
           {"menu_sys_4", "&4.数据备份", Disabled},
+          {"menu_sys_5", "&5.数据恢复", Disabled},
           {"menu_sys_6", "&6.选择网络数据库", Hidden | Disabled},
           {"menu_sys_7", "&7.系统参数设置", Hidden | Disabled},
           {"menu_sys_9", "&9.清空数据库", Hidden | Disabled},

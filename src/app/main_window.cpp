@@ -166,16 +166,9 @@ void form_main::closeEvent(QCloseEvent *event)
 {
     // Pending edits are asked about first: a window kept open keeps the program, with nothing closed.
     // Then the child windows close and run their close steps; one that refuses keeps the program.
-    if (!confirmPendingEdits()) {
+    if (!closeAllChildWindows()) {
         event->ignore();
         return;
-    }
-    m_mdi->closeAllSubWindows();
-    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        if (!sub->isHidden()) {
-            event->ignore();
-            return;
-        }
     }
     event->accept();
     cnMain.close();
@@ -237,6 +230,17 @@ QString form_main::openedBy(const QWidget *child) const
 }
 
 bool form_main::confirmPendingEdits() { return OpenWindows::ConfirmAllPendingEdits(m_mdi); }
+
+bool form_main::closeAllChildWindows()
+{
+    if (!confirmPendingEdits())
+        return false;
+    m_mdi->closeAllSubWindows();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (!sub->isHidden())
+            return false;
+    return true;
+}
 
 void form_main::closeWindowsNotPermitted()
 {

@@ -48,6 +48,9 @@ public:
     // After a login: closes, with their normal close steps, the child windows whose menu item the
     // operator now logged in may not use.
     void closeWindowsNotPermitted();
+    // Closes every child window the normal way, pending edits asked about first; false when one
+    // of them stays open (the person kept an edit, or the window refused).
+    bool closeAllChildWindows();
 
     // Window caption of the load step: company name, title, and the local database file.
     static QString mainCaption();
