@@ -23,6 +23,7 @@
 #include "platform/db/recordset.h"
 #include "platform/print/report_preview.h"
 #include "platform/print/report_source.h"
+#include "program/program.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -82,8 +83,8 @@ public:
 
 void seed()
 {
-    ModJgupdate::CreatePersonnelTables(cnMain);
-    ModJgupdate::CreateWageTables(cnMain);
+    // The first run made every table; the default wage items are there before formulas are set.
+    ModJgupdate::CreateFirstUseTables(cnMain);
     const QStringList names{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
                             QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
                             QStringLiteral("赵敏"), QStringLiteral("黄强")};
@@ -168,6 +169,10 @@ void shootChildren(form_main &w)
             settle(300);
             saveScreen(name + QStringLiteral("_tab1"));
         }
+        // And maximised: the grids and main boxes take the room, the buttons keep to their edges.
+        sub->showMaximized();
+        settle(300);
+        saveScreen(name + QStringLiteral("_max"));
         sub->close();
         settle(200);
     }
@@ -180,14 +185,10 @@ int main(int argc, char *argv[])
     QTemporaryDir scratch;
     qputenv("XDG_CONFIG_HOME", (scratch.path() + QStringLiteral("/config")).toUtf8());
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(kAppTitle);
-    QApplication::setApplicationName(kAppTitle);
+    // The program's own names, icon, Chinese buttons and font.
+    SetUpApplication(app);
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
     QDir().mkpath(g_out);
-
-    QTranslator qtbase;
-    if (qtbase.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtbase);
 
     ScratchShell shell;
     shell.folder = scratch.path();
@@ -201,7 +202,8 @@ int main(int argc, char *argv[])
     registerPayrollCommands(w);
     registerPrintingCommands(w);
     registerDepartmentCommands(w);
-    w.resize(1280, 860);
+    // The whole screen, as a maximised window takes it (xvfb has no window manager to maximise).
+    w.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
 
     // The login window comes up modally inside Main: photograph it over the main window, then
     // type the password (empty for "system") and press 登录.
@@ -215,7 +217,7 @@ int main(int argc, char *argv[])
         }
     });
     ModmainRSgz::Main();
-    w.showMaximized();
+    w.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     settle(800);
     if (strCzyName.isEmpty()) {
         std::printf("login did not complete\n");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QMainWindow>
 #include <functional>
 
@@ -69,6 +70,9 @@ private:
     void printerSetup();
     void sendHelpKey();
     void fillWindowList();
+    void placeChild(QMdiSubWindow *sub);
+    void fitScreen();
+    void rememberChild(QMdiSubWindow *sub);
     QMenu *addMenu(const QString &name, const QString &caption);
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption);
     QAction *addSeparator(QMenu *menu, const QString &name);
@@ -84,6 +88,7 @@ private:
     QMenu *m_fileMenu = nullptr;
     QList<QAction *> m_windowList;  // the open child windows listed at the end of "文件(&F)"
     QString m_runningItem;          // the menu item whose command is running
+    QSet<QObject *> m_placing;      // child windows moved or resized whose geometry is yet to be kept
     bool m_loaded = false;
     bool m_capsLock = false;
     bool m_numLock = false;

@@ -81,7 +81,7 @@ void TestMainWindow::menuStatesAndCaptions()
     QVERIFY(item("menu_gZset_7")->isSeparator());
     QCOMPARE(item("menu_set_0")->text(), QStringLiteral("&1.部门设置"));
     auto *wages = w.findChild<QMenu *>(QStringLiteral("menu_GZ"));
-    QCOMPARE(wages->menuAction()->text(), QStringLiteral("工资管理"));
+    QCOMPARE(wages->menuAction()->text(), QStringLiteral("工资管理(&G)"));
     QCOMPARE(wages->actions().at(2), item("menu_gZset_3"));
     QCOMPARE(item("menu_gZset_3")->text(), QStringLiteral("月份工资录入修改"));
     // The suite's statistics menu is hidden and each of its entries disabled.
