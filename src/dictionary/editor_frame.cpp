@@ -46,6 +46,9 @@ EditorFrame BuildEditorFrame(QWidget *window, QWidget *entryTab, const QString &
         QObject::connect(b, &QPushButton::clicked, window, [onMove, i] { onMove(i); });
     }
 
+    // Never so small that the move buttons on the strip leave the window.
+    window->setMinimumSize(Twips::toPx(8505 + 120), Twips::toPx(3600));
+
     f.SSTab1 = new QTabWidget(window);
     f.SSTab1->setObjectName(QStringLiteral("SSTab1"));
     f.SSTab1->addTab(entryTab, QStringLiteral("录入"));

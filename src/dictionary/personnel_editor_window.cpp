@@ -414,7 +414,11 @@ bool FrmRSdagl::eventFilter(QObject *watched, QEvent *event)
     // Enter (or Tab) into a box out of sight scrolls the page to it.
     if (event->type() == QEvent::FocusIn)
         for (BoundLineEdit *box : std::as_const(txtspzd))
-            if (watched == box)
-                m_scroll->ensureWidgetVisible(box, 0, Twips::toPx(kBoxGap * 4));
+            if (watched == box) {
+                // The whole box with its caption and a little room, not only its text cursor.
+                const QRect r = box->geometry().united(Labspzd.value(int(txtspzd.indexOf(box)))->geometry());
+                m_scroll->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + Twips::toPx(120),
+                                        r.height() / 2 + Twips::toPx(kBoxGap * 4));
+            }
     return HandleFieldBoxEvent(QList<QLineEdit *>(txtspzd.cbegin(), txtspzd.cend()), watched, event) || QWidget::eventFilter(watched, event);
 }

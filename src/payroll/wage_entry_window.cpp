@@ -146,6 +146,9 @@ void FrmGZlr::resizeEvent(QResizeEvent *event)
 void FrmGZlr::Form_Load()
 {
     resize(Twips::toPx(9315), Twips::toPx(6750));
+    // The boxes stand where the design puts them (a frame scrolls only past 15 of them): the window
+    // grows from its design size but keeps every box in sight.
+    setMinimumSize(size());
     setEditing(false);
     const bool loaded = OpenEditorCatalogue(*rsClass, *Class, QStringLiteral("工资"), [this] {
         m_tableName = cellText(rsClass, 0, "table_name");

@@ -2,6 +2,8 @@
 #include "platform/ui/design_layout.h"
 
 #include <QEvent>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 #include <climits>
 
@@ -53,6 +55,9 @@ DesignLayout &DesignLayout::addPage(QWidget *page, QWidget *holder)
     for (const Item &it : std::as_const(m_items))
         if (it.widget == holder)
             design = it.design.size();
+    // A tab page is the tab control less its tab bar and frame.
+    if (auto *tabs = qobject_cast<QTabWidget *>(holder))
+        design -= QSize(4, tabs->tabBar()->sizeHint().height() + 4);
     m_containers.append({page, holder, design});
     capture(int(m_containers.size()) - 1);
     return *this;
@@ -156,8 +161,11 @@ int DesignLayout::shrinkRoom(int container, Qt::Orientation o) const
             room = qMin(room, length(it.design.size(), o) / 2);
             continue;
         }
-        if (!far)
+        if (!far) {
+            // It stays: the container's far edge must not pass it.
+            room = qMin(room, length(c.design, o) - end(it.design, o));
             continue;
+        }
         room = qMin(room, start(it.design, o));
         for (const Item &other : m_items) {
             const bool otherFar = o == Qt::Horizontal ? other.toRight : other.toBottom;
