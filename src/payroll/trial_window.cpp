@@ -7,6 +7,7 @@
 #include "printing/column_sums.h"
 #include "platform/ui/flex_grid.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 #include "printing/spreadsheet_export.h"
 
@@ -89,6 +90,7 @@ FrmGZjsTrial::FrmGZjsTrial(const QString &month, const ModGzjs::TrialResult &res
     connect(cmdConfirm, &QPushButton::clicked, this, &FrmGZjsTrial::confirm);
     connect(cmdExport, &QPushButton::clicked, this, &FrmGZjsTrial::exportTable);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(FlTrial, Qt::Horizontal).stretch(FlEmployees).finish();
 }
 
 void FrmGZjsTrial::confirm()

@@ -58,7 +58,7 @@ private slots:
 void TestWageEntry::firstOpeningCreatesPersonnelTables()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     {
         Window first;
         QCOMPARE(first.boxCount(), 1);

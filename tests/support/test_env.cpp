@@ -3,6 +3,7 @@
 
 #include "app/first_run.h"
 #include "app/program_state.h"
+#include "dictionary/personnel_tables.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,8 @@ TestEnv::TestEnv()
     s.clear();
     s.sync();
     resetProgramState();
+    // A new database is made as the program makes it.
+    SetFirstUseTables(&ModJgupdate::CreateFirstUseTables);
 }
 
 TestEnv::~TestEnv()
@@ -47,6 +50,19 @@ TestEnv::~TestEnv()
 Connection &TestEnv::openNewDatabase()
 {
     CreateDefaultDatabase(dbPath());
+    return openDatabase();
+}
+
+Connection &TestEnv::openOlderDatabase()
+{
+    SetFirstUseTables(nullptr);
+    CreateDefaultDatabase(dbPath());
+    SetFirstUseTables(&ModJgupdate::CreateFirstUseTables);
+    return openDatabase();
+}
+
+Connection &TestEnv::openDatabase()
+{
     strDbType = QStringLiteral("ACCESS");
     strDataPath = folder();
     strDataFile = QStringLiteral("hydb.mdb");

@@ -23,12 +23,16 @@ public:
     // Creates hydb.mdb in the program folder with the first-run code and opens cnMain on it
     // in local mode (strDbType, strDataPath and strDataFile set as start-up sets them).
     Connection &openNewDatabase();
+    // The same with a database as earlier versions of the program made it on first run: the base
+    // schema alone, the personnel and wage tables left for the windows to create on first use.
+    Connection &openOlderDatabase();
 
     ScriptedMessageService messages;
     ScriptedDialogService dialogs;
     TestShell shell;
 
 private:
+    Connection &openDatabase();
     QTemporaryDir m_dir;
 };
 
