@@ -16,6 +16,7 @@
 #include "payroll/wage_calculation_window.h"
 #include "payroll/wage_months.h"
 #include "platform/shell/shell.h"
+#include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
 #include "printing/commands.h"
 #include "printing/dictionary_report.h"
@@ -23,6 +24,7 @@
 #include "platform/db/recordset.h"
 #include "platform/print/report_preview.h"
 #include "platform/print/report_source.h"
+#include "program/program.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,7 +37,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,15 +66,42 @@ void saveScreen(const QString &name)
     std::printf("saved %s\n", qPrintable(file));
 }
 
-// Messages are answered with OK/Yes and printed, so no box blocks the run.
+// Saves one window as it is drawn (its frame included), for the walk-through.
+void saveWindow(QWidget *window, const QString &name)
+{
+    settle(300);
+    const QString file = g_out + QLatin1Char('/') + name + QStringLiteral(".png");
+    window->grab().save(file);
+    std::printf("saved %s\n", qPrintable(file));
+}
+
+// Messages are answered with OK/Yes and printed, so no box blocks the run. The export message of
+// the walk-through is shown for real, photographed and closed.
 class PrintingMessages : public ScriptedMessageService {
 public:
+    QString shootNext;  // the name of the next message box with buttons of its own to photograph
     int msgBox(const QString &text, int flags, const QString &title) override
     {
         std::printf("message: %s\n", qPrintable(text));
         return ScriptedMessageService::msgBox(text, flags, title);
     }
+    int msgBoxWithButtons(const QString &text, int flags, const QStringList &extra, const QString &title) override
+    {
+        std::printf("message: %s [%s]\n", qPrintable(text), qPrintable(extra.join(QLatin1Char('|'))));
+        if (shootNext.isEmpty())
+            return ScriptedMessageService::msgBoxWithButtons(text, flags, extra, title);
+        const QString name = shootNext;
+        shootNext.clear();
+        QTimer::singleShot(500, [name] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                saveWindow(box, name);
+                box->close();
+            }
+        });
+        return QtMessageService().msgBoxWithButtons(text, flags, extra, title);
+    }
 };
+PrintingMessages *g_messages = nullptr;
 
 // A program folder of its own, so the run never touches a real database.
 class ScratchShell : public Shell {
@@ -82,8 +113,8 @@ public:
 
 void seed()
 {
-    ModJgupdate::CreatePersonnelTables(cnMain);
-    ModJgupdate::CreateWageTables(cnMain);
+    // The first run made every table; the default wage items are there before formulas are set.
+    ModJgupdate::CreateFirstUseTables(cnMain);
     const QStringList names{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
                             QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
                             QStringLiteral("赵敏"), QStringLiteral("黄强")};
@@ -97,6 +128,8 @@ void seed()
     ModGzsc::GenerateMonthFromPersonnel(cnMain, QStringLiteral("202611"));
     ModGzsc::GenerateMonthFromPersonnel(cnMain, QStringLiteral("202612"));
     cnMain.execute(QStringLiteral("update rsgz set t2=500+id*10, t3=id*37, t4=120, t5=200, t6=0"));
+    cnMain.execute(QStringLiteral("update rs_codedict set hzgs='round(t1*0.02,2)' where colm_code='T4'"));
+    cnMain.execute(QStringLiteral("update rs_codedict set hzgs='round(t1*0.07,2)' where colm_code='T5'"));
     cnMain.execute(QStringLiteral("update rs_codedict set hzgs='t1+t2+t3' where colm_code='T39'"));
     cnMain.execute(QStringLiteral("update rs_codedict set hzgs='t39-t4-t5-t6' where colm_code='T40'"));
     ModGzjs::CalculateMonth(cnMain, QStringLiteral("202611"));
@@ -168,32 +201,107 @@ void shootChildren(form_main &w)
             settle(300);
             saveScreen(name + QStringLiteral("_tab1"));
         }
+        // And maximised: the grids and main boxes take the room, the buttons keep to their edges.
+        sub->showMaximized();
+        settle(300);
+        saveScreen(name + QStringLiteral("_max"));
         sub->close();
         settle(200);
     }
+}
+
+QPushButton *button(QWidget *window, const char *name) { return window->findChild<QPushButton *>(QLatin1String(name)); }
+
+// The first month as the README walks through it, on the employees of the seed: the wage items with
+// their formulas, the month generated, one amount corrected, the trial calculation, the calculation,
+// the pay sheet and its export. One picture per step, named month_N_….
+void walkThrough(form_main &w)
+{
+    const QString month = QStringLiteral("202701");
+    const auto open = [&w](const char *command) {
+        w.runCommand(QLatin1String(command));
+        settle(500);
+        QMdiSubWindow *sub = w.mdiArea()->activeSubWindow();
+        return sub;
+    };
+    // 1. The employees.
+    QMdiSubWindow *sub = open("menu_rsSET_1");
+    if (auto *tabs = sub->widget()->findChild<QTabWidget *>(QStringLiteral("SSTab1")))
+        tabs->setCurrentIndex(1);
+    saveWindow(sub, QStringLiteral("month_1_personnel"));
+    sub->close();
+    // 2. The wage items with their formulas: maximised, every item is in sight.
+    sub = open("menu_gZset_1");
+    sub->showMaximized();
+    if (auto *grid = sub->widget()->findChild<QTableView *>(QStringLiteral("DataGrid1")))
+        grid->selectRow(grid->model()->rowCount() - 2);
+    saveWindow(sub, QStringLiteral("month_2_items"));
+    sub->close();
+    // 3. The month generated from the personnel records.
+    sub = open("menu_gZset_2");
+    static_cast<FrmGzsC *>(sub->widget())->setMonth(month);
+    saveWindow(sub, QStringLiteral("month_3_generate"));
+    button(sub->widget(), "CmdgzDA")->click();
+    sub->close();
+    // 4. A bonus typed in for the first employee.
+    sub = open("menu_gZset_3");
+    if (auto *combo = sub->widget()->findChild<QComboBox *>(QStringLiteral("DataRC"))) {
+        const int at = combo->findText(month);
+        combo->setCurrentIndex(at);
+        emit combo->activated(at);
+    }
+    auto *bar = sub->widget()->findChild<KeyedToolBar *>(QStringLiteral("Toolbar1"));
+    bar->button(QStringLiteral("Edit"))->trigger();
+    if (auto *bonus = sub->widget()->findChild<QLineEdit *>(QStringLiteral("txtspzd_4"))) {
+        bonus->setText(QStringLiteral("800"));
+        bonus->setFocus();
+    }
+    // The sales commission of the month, typed the same way for the others (here in one go).
+    cnMain.execute(QStringLiteral("update rsgz set t3 = 150 + (id Mod 4) * 60 where f0 = '%1'").arg(month));
+    saveWindow(sub, QStringLiteral("month_4_entry"));
+    bar->button(QStringLiteral("save"))->trigger();
+    sub->close();
+    // 5. The trial calculation, then the calculation itself.
+    sub = open("menu_gZset_5");
+    static_cast<FrmGZjs *>(sub->widget())->setMonth(month);
+    button(sub->widget(), "Command3")->click();
+    settle(500);
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("FrmGZjsTrial") && top->isVisible()) {
+            top->move(40, 60);
+            saveWindow(top, QStringLiteral("month_5_trial"));
+            button(top, "cmdConfirm")->click();
+        }
+    sub->close();
+    // 6. The pay sheet of the month, and 7. its export.
+    sub = open("menu_gZset_9");
+    static_cast<PayGridWindow *>(sub->widget())->selectMonth(month);
+    sub->showMaximized();
+    saveWindow(sub, QStringLiteral("month_6_paysheet"));
+    g_messages->shootNext = QStringLiteral("month_7_export");
+    button(sub->widget(), "Command4")->click();
+    sub->close();
+    settle(300);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir scratch;
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/rsgz-XXXXXX"));
     qputenv("XDG_CONFIG_HOME", (scratch.path() + QStringLiteral("/config")).toUtf8());
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(kAppTitle);
-    QApplication::setApplicationName(kAppTitle);
+    // The program's own names, icon, Chinese buttons and font.
+    SetUpApplication(app);
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
     QDir().mkpath(g_out);
-
-    QTranslator qtbase;
-    if (qtbase.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtbase);
 
     ScratchShell shell;
     shell.folder = scratch.path();
     Shell::install(&shell);
     PrintingMessages messages;
     MessageService::install(&messages);
+    g_messages = &messages;
 
     form_main w;
     registerOperatorCommands(w);
@@ -201,7 +309,8 @@ int main(int argc, char *argv[])
     registerPayrollCommands(w);
     registerPrintingCommands(w);
     registerDepartmentCommands(w);
-    w.resize(1280, 860);
+    // The whole screen, as a maximised window takes it (xvfb has no window manager to maximise).
+    w.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
 
     // The login window comes up modally inside Main: photograph it over the main window, then
     // type the password (empty for "system") and press 登录.
@@ -215,7 +324,7 @@ int main(int argc, char *argv[])
         }
     });
     ModmainRSgz::Main();
-    w.showMaximized();
+    w.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     settle(800);
     if (strCzyName.isEmpty()) {
         std::printf("login did not complete\n");
@@ -224,6 +333,7 @@ int main(int argc, char *argv[])
     seed();
     saveScreen(QStringLiteral("form_main"));
     shootChildren(w);
+    walkThrough(w);
 
     // The personnel list as the preview lays it out from the print dictionary, first page.
     Recordset staff;

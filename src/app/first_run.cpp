@@ -1,4 +1,4 @@
-// First run: the base schema of a new local database.
+// First run: the schema of a new local database.
 #include "app/first_run.h"
 
 #include "app/permissions.h"
@@ -14,7 +14,7 @@
 namespace {
 
 // Tables the program expects to find in every database; the tables it creates itself on first use
-// (mytable, rsda, rs_codedict, rsgz) are not among them.
+// (mytable, rsda, rs_codedict, rsgz, gzjz) follow them through the first-use routine.
 const char *const kBaseTables[] = {
     // Operators; "system" is built in and hidden from operator management (sys_tag 1).
     "create table czyzd (czy_no integer primary key autoincrement, czy_name text, czy_pass text, "
@@ -46,7 +46,18 @@ const char *const kJobTypes[][2] = {
     {"操作员", "01"}, {"管理员", "02"}, {"财务", "03"}, {"人事", "04"}, {"前台", "05"},
 };
 
+FirstUseTables g_firstUseTables = nullptr;
+
 } // namespace
+
+void SetFirstUseTables(FirstUseTables create) { g_firstUseTables = create; }
+
+void CreateCompleteSchema(Connection &cn)
+{
+    CreateBaseSchema(cn);
+    if (g_firstUseTables)
+        g_firstUseTables(cn);
+}
 
 void CreateBaseSchema(Connection &cn)
 {
@@ -61,14 +72,13 @@ void CreateBaseSchema(Connection &cn)
         cn.execute(QStringLiteral("insert into czy ([name], czy_id, nr) values ('system', 1, ?)"), {name});
 }
 
-void CreateBaseSchemaIfMissing(Connection &cn)
+void CreateSchemaIfMissing(Connection &cn)
 {
     Transaction tx(cn);
-    // Two desks opening a new server database at once make its schema once.
     if (cn.postgresHandle())
         cn.executeNative(QStringLiteral("select pg_advisory_xact_lock(7262003)"));
     if (!cn.tableExists(QStringLiteral("czyzd")))
-        CreateBaseSchema(cn);
+        CreateCompleteSchema(cn);
     tx.commit();
 }
 
@@ -99,7 +109,7 @@ void CreateDefaultDatabase(const QString &path)
         Connection cn;
         cn.openFile(path, true);
         Transaction tx(cn);
-        CreateBaseSchema(cn);
+        CreateCompleteSchema(cn);
         tx.commit();
         cn.close();
     } catch (...) {

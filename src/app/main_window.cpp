@@ -5,6 +5,7 @@
 #include "app/open_windows.h"
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "app/window_placement.h"
 #include "platform/print/program_printer.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/dialog_service.h"
@@ -22,7 +23,9 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QPrintDialog>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTime>
 #include <QTimer>
 #include <QWindow>
@@ -159,24 +162,31 @@ void form_main::showEvent(QShowEvent *event)
     if (!m_loaded) {
         m_loaded = true;
         formLoad();
+        fitScreen();
     }
     QMainWindow::showEvent(event);
+}
+
+// The first showing: a screen too small for the designed size (a small screen, a large font) gets
+// the window maximised, so that no part of it lies off the screen.
+void form_main::fitScreen()
+{
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!where || isMaximized() || isFullScreen())
+        return;
+    const QRect available = where->availableGeometry();
+    const QSize frameAllowance(16, 40);  // the window manager's frame, before it is known
+    if (available.width() < width() + frameAllowance.width() || available.height() < height() + frameAllowance.height())
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void form_main::closeEvent(QCloseEvent *event)
 {
     // Pending edits are asked about first: a window kept open keeps the program, with nothing closed.
     // Then the child windows close and run their close steps; one that refuses keeps the program.
-    if (!confirmPendingEdits()) {
+    if (!closeAllChildWindows()) {
         event->ignore();
         return;
-    }
-    m_mdi->closeAllSubWindows();
-    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        if (!sub->isHidden()) {
-            event->ignore();
-            return;
-        }
     }
     event->accept();
     cnMain.close();
@@ -226,9 +236,34 @@ QWidget *form_main::showChild(const QString &objectName, const std::function<QWi
     // a frame being destroyed itself (it destroys the child) is then gone, and is not touched
     // half-way through its own destruction.
     connect(child, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
+    placeChild(sub);
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return child;
+}
+
+// Inside the visible area: where the window was last time when that still fits, otherwise cascaded
+// from the top-left corner. Before the main window shows there is no area to fit into.
+void form_main::placeChild(QMdiSubWindow *sub)
+{
+    if (!m_mdi->isVisible() || !sub->widget())
+        return;
+    const QSize area = m_mdi->viewport()->size();
+    const QSize minimum = sub->widget()->minimumSize().grownBy(sub->contentsMargins()).expandedTo(sub->minimumSizeHint());
+    const QRect remembered = WindowPlacement::Remembered(sub->property(kChildName).toString());
+    int open = 0;
+    for (QMdiSubWindow *other : m_mdi->subWindowList())
+        open += other != sub && !other->isHidden() ? 1 : 0;
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    sub->setGeometry(WindowPlacement::StillFits(area, remembered, minimum)
+                         ? remembered
+                         : WindowPlacement::Cascade(area, sub->size(), minimum, open, step));
+}
+
+void form_main::rememberChild(QMdiSubWindow *sub)
+{
+    if (sub->isVisible() && !(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        WindowPlacement::Remember(sub->property(kChildName).toString(), sub->geometry());
 }
 
 QString form_main::openedBy(const QWidget *child) const
@@ -238,6 +273,17 @@ QString form_main::openedBy(const QWidget *child) const
 }
 
 bool form_main::confirmPendingEdits() { return OpenWindows::ConfirmAllPendingEdits(m_mdi); }
+
+bool form_main::closeAllChildWindows()
+{
+    if (!confirmPendingEdits())
+        return false;
+    m_mdi->closeAllSubWindows();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (!sub->isHidden())
+            return false;
+    return true;
+}
 
 void form_main::closeWindowsNotPermitted()
 {
@@ -298,6 +344,16 @@ void form_main::buildStatusBar()
         m_panels << panel;
         writePanel(i, texts.at(i));
     }
+    // The live panels are as wide as the widest text they can show, whatever the day or the font.
+    const QString widest[] = {QStringLiteral("CAPS"), QStringLiteral("NUM"), QStringLiteral("Ins"),
+                              QStringLiteral("88:88"), QStringLiteral("8888-88-88")};
+    for (int i = 2; i < m_panels.size(); ++i) {
+        QLabel *panel = m_panels.at(i);
+        const QString shown = panel->text();
+        panel->setText(widest[i - 2]);
+        panel->setMinimumWidth(panel->sizeHint().width());
+        panel->setText(shown);
+    }
     m_clock = new QTimer(this);
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &form_main::updateLivePanels);
@@ -344,6 +400,24 @@ bool form_main::panelActive(int panel) const
 
 bool form_main::eventFilter(QObject *watched, QEvent *event)
 {
+    // A child window's place and size are kept for its next opening: when it closes, and a moment
+    // after it was moved or resized (not at every step of a drag).
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(watched); sub && sub->property(kChildName).isValid()) {
+        if (event->type() == QEvent::Close) {
+            rememberChild(sub);
+        } else if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            QPointer<QMdiSubWindow> moved(sub);
+            if (!m_placing.contains(sub)) {
+                m_placing.insert(sub);
+                QTimer::singleShot(500, this, [this, moved, key = static_cast<QObject *>(sub)] {
+                    m_placing.remove(key);
+                    if (moved)
+                        rememberChild(moved);
+                });
+            }
+        }
+    }
+
     // Each key reaches exactly one window of the platform before it is handed to widgets, so
     // watching windows sees every press once. The lock states start as off: the platform offers
     // no portable way to read them.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QMainWindow>
 #include <functional>
 
@@ -48,6 +49,9 @@ public:
     // After a login: closes, with their normal close steps, the child windows whose menu item the
     // operator now logged in may not use.
     void closeWindowsNotPermitted();
+    // Closes every child window the normal way, pending edits asked about first; false when one
+    // of them stays open (the person kept an edit, or the window refused).
+    bool closeAllChildWindows();
 
     // Window caption of the load step: company name, title, and the local database file.
     static QString mainCaption();
@@ -66,6 +70,9 @@ private:
     void printerSetup();
     void sendHelpKey();
     void fillWindowList();
+    void placeChild(QMdiSubWindow *sub);
+    void fitScreen();
+    void rememberChild(QMdiSubWindow *sub);
     QMenu *addMenu(const QString &name, const QString &caption);
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption);
     QAction *addSeparator(QMenu *menu, const QString &name);
@@ -81,6 +88,7 @@ private:
     QMenu *m_fileMenu = nullptr;
     QList<QAction *> m_windowList;  // the open child windows listed at the end of "文件(&F)"
     QString m_runningItem;          // the menu item whose command is running
+    QSet<QObject *> m_placing;      // child windows moved or resized whose geometry is yet to be kept
     bool m_loaded = false;
     bool m_capsLock = false;
     bool m_numLock = false;

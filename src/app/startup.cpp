@@ -136,7 +136,7 @@ void OpenPostgresConnection()
         try {
             cnMain.openPostgres(server, port, setting(main, QStringLiteral("database")), setting(main, QStringLiteral("username")),
                                 setting(main, QStringLiteral("password")));
-            CreateBaseSchemaIfMissing(cnMain);
+            CreateSchemaIfMissing(cnMain);
             g_lastOpenFailure.clear();
             return;
         } catch (const DbError &e) {

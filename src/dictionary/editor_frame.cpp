@@ -29,6 +29,11 @@ EditorFrame BuildEditorFrame(QWidget *window, QWidget *entryTab, const QString &
     for (const auto &b : buttons)
         f.Toolbar1->addButton(QString::fromLatin1(b[0]), QString::fromUtf8(b[1]));
     QObject::connect(f.Toolbar1, &KeyedToolBar::buttonClicked, window, onKey);
+    // The record commands from the keyboard, anywhere in the window.
+    const char *const shortcuts[][2] = {{"new", "Ctrl+N"},    {"Edit", "Ctrl+E"}, {"save", "Ctrl+S"}, {"cancel", "Esc"},
+                                        {"delete", "Ctrl+D"}, {"find", "Ctrl+F"}, {"printview", "Ctrl+P"}};
+    for (const auto &s : shortcuts)
+        f.Toolbar1->setButtonShortcut(QString::fromLatin1(s[0]), QKeySequence(QString::fromLatin1(s[1])), window);
 
     const char *const moveText[4] = {"|◀", "◀", "▶", "▶|"};
     const char *const moveName[4] = {"第一条", "上一条", "下一条", "最后一条"};
@@ -40,6 +45,9 @@ EditorFrame BuildEditorFrame(QWidget *window, QWidget *entryTab, const QString &
         b->setFocusPolicy(Qt::NoFocus);
         QObject::connect(b, &QPushButton::clicked, window, [onMove, i] { onMove(i); });
     }
+
+    // Never so small that the move buttons on the strip leave the window.
+    window->setMinimumSize(Twips::toPx(8505 + 120), Twips::toPx(3600));
 
     f.SSTab1 = new QTabWidget(window);
     f.SSTab1->setObjectName(QStringLiteral("SSTab1"));

@@ -47,15 +47,16 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("人事档案管理"));
 
     // Tab 0: the entry canvas, in a scroll area so that every box stays reachable in a small window.
-    auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("ScrEntry"));
-    scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll = new QScrollArea;
+    m_scroll->setObjectName(QStringLiteral("ScrEntry"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
     m_entryPage = new QWidget;
     m_entryPage->setObjectName(QStringLiteral("EntryPage"));
-    m_entryPage->resize(Twips::toPx(11500), Twips::toPx(7300));
-    scroll->setWidget(m_entryPage);
+    m_entryPage->resize(Twips::toPx(kEntryWidth), Twips::toPx(kEntryHeight));
+    m_scroll->setWidget(m_entryPage);
+    m_scroll->viewport()->installEventFilter(this);
     m_frame = BuildEditorFrame(
-        this, scroll, QStringLiteral("员工档案列表"), [this](const QString &key) { Toolbar1_ButtonClick(key); },
+        this, m_scroll, QStringLiteral("员工档案列表"), [this](const QString &key) { Toolbar1_ButtonClick(key); },
         [this](int i) { Cmdmove_Click(i); });
     // Employees kept in a spreadsheet come in through the import window.
     m_frame.Toolbar1->addButton(QStringLiteral("import"), QStringLiteral("导入"),
@@ -72,7 +73,7 @@ FrmRSdagl::FrmRSdagl(QWidget *parent) : QWidget(parent)
     titleFont.setBold(true);
     Label3->setFont(titleFont);
     place(Label3, 570, 120, 3000, 420);
-    auto *Line1 = new QFrame(m_entryPage);
+    Line1 = new QFrame(m_entryPage);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
@@ -212,7 +213,8 @@ void FrmRSdagl::BuildFields(const QString &tableCode)
         txtspzd[i]->bind(nullptr, QString());
         txtspzd[i]->bind(rsRecords, text(rsDict, i, "colm_code"));
     }
-    m_entryPage->resize(m_entryPage->width(), qMax(Twips::toPx(7300), Twips::toPx(boxTop(n) + 300)));
+    m_entryPage->resize(m_entryPage->width(), qMax(Twips::toPx(kEntryHeight), Twips::toPx(boxTop(n) + 300)));
+    fitEntryPage();
     spzdbt_set();
     m_frame.SSTab1->setCurrentIndex(0);
 }
@@ -265,6 +267,9 @@ void FrmRSdagl::Toolbar1_ButtonClick(const QString &key)
             m_frame.Gridspzd->setRecordset(nullptr);
             rsRecords->AddNew();
             setEditing(true);
+            // The new record starts at its first box.
+            m_frame.SSTab1->setCurrentIndex(0);
+            txtspzd[0]->setFocus(Qt::OtherFocusReason);
         } else if (key == QLatin1String("Edit")) {
             if (rsRecords->currentRow() < 0)
                 return;  // no current row to change
@@ -405,7 +410,37 @@ void FrmRSdagl::Cmdmove_Click(int index)
     }
 }
 
+// The entry page as wide as the tab when the tab is wider than the design: the boxes grow (to twice
+// their width at most), and the find box, the category list and the picture keep to the right.
+void FrmRSdagl::fitEntryPage()
+{
+    if (!Line1)
+        return;  // still being built
+    const int extra = qMax(0, m_scroll->viewport()->width() - Twips::toPx(kEntryWidth));
+    m_entryPage->resize(Twips::toPx(kEntryWidth) + extra, m_entryPage->height());
+    const struct {
+        QWidget *widget;
+        int left;
+    } right[] = {{Label1, 6600}, {Txtfind, 8700}, {Label2, 6600}, {Class, 8700}, {Image1, 5400}};
+    for (const auto &r : right)
+        r.widget->move(Twips::toPx(r.left) + extra, r.widget->y());
+    Line1->resize(Twips::toPx(10600) + extra, Line1->height());
+    for (BoundLineEdit *box : std::as_const(txtspzd))
+        box->resize(Twips::toPx(kBoxWidth) + qMin(extra, Twips::toPx(kBoxWidth)), box->height());
+}
+
 bool FrmRSdagl::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        fitEntryPage();
+    // Enter (or Tab) into a box out of sight scrolls the page to it.
+    if (event->type() == QEvent::FocusIn)
+        for (BoundLineEdit *box : std::as_const(txtspzd))
+            if (watched == box) {
+                // The whole box with its caption and a little room, not only its text cursor.
+                const QRect r = box->geometry().united(Labspzd.value(int(txtspzd.indexOf(box)))->geometry());
+                m_scroll->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + Twips::toPx(120),
+                                        r.height() / 2 + Twips::toPx(kBoxGap * 4));
+            }
     return HandleFieldBoxEvent(QList<QLineEdit *>(txtspzd.cbegin(), txtspzd.cend()), watched, event) || QWidget::eventFilter(watched, event);
 }

@@ -12,7 +12,9 @@ class BoundLineEdit;
 class DataCombo;
 class DataGrid;
 class KeyedToolBar;
+class QFrame;
 class QLabel;
+class QScrollArea;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -27,6 +29,7 @@ public:
 
     // Designed geometry (twips) of the first caption and box; later ones stack below them.
     static constexpr int kCaptionLeft = 570, kCaptionTop = 960, kCaptionWidth = 1755, kCaptionHeight = 395;
+    static constexpr int kEntryWidth = 11500, kEntryHeight = 7300;  // the entry page's design size
     static constexpr int kBoxLeft = 2400, kBoxTop = 900, kBoxWidth = 2505, kBoxHeight = 375, kBoxGap = 20;
     static constexpr int captionTop(int i) { return i * kCaptionHeight + kCaptionTop; }
     static constexpr int boxTop(int i) { return i * (kBoxHeight + kBoxGap) + kBoxTop; }
@@ -62,6 +65,7 @@ private:
     // Opens (or brings forward) the import window of the shown personnel table.
     void openImport();
     void removeExtraFields();
+    void fitEntryPage();
     BoundLineEdit *makeBox(int index);
     QLabel *makeCaption(int index);
     void reportError(const DbError &e);
@@ -79,7 +83,9 @@ private:
     bool m_editing = false;
 
     EditorFrame m_frame;  // toolbar, move buttons, tabs, browse grid
-    QWidget *m_entryPage = nullptr;  // tab 0's canvas, positioned in twips
+    QScrollArea *m_scroll = nullptr;  // tab 0: the entry page scrolls in it
+    QWidget *m_entryPage = nullptr;   // tab 0's canvas, positioned in twips
+    QFrame *Line1 = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label3 = nullptr;

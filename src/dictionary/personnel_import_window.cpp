@@ -7,6 +7,7 @@
 #include "platform/print/sheet_reader.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/cell_table.h"
 #include "platform/ui/flex_grid.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/twips.h"
@@ -84,11 +85,22 @@ void FrmRsdr::loadFile(const QString &path)
     for (const ModRsdr::ImportColumn &c : m_plan.columns)
         header << c.field.colmName;
     header << QStringLiteral("检查结果");
-    QList<QStringList> table{header};
-    for (const ModRsdr::ImportRow &row : m_plan.rows)
-        table << (QStringList{QString::number(row.line)} + row.values
-                  << (row.problems.isEmpty() ? QStringLiteral("正确") : row.problems.join(QStringLiteral("；"))));
-    FlRows->setTable(table);
+    // Every cell as the file wrote it, as text: an employee number "001" is no number.
+    auto cells = std::make_shared<TextCells>(false);
+    cells->resize(int(m_plan.rows.size()) + 1, int(header.size()));
+    for (int c = 0; c < header.size(); ++c)
+        cells->setText(0, c, header.at(c));
+    for (int r = 0; r < m_plan.rows.size(); ++r) {
+        const ModRsdr::ImportRow &row = m_plan.rows.at(r);
+        const QStringList line = QStringList{QString::number(row.line)} + row.values
+                                 << (row.problems.isEmpty() ? QStringLiteral("正确") : row.problems.join(QStringLiteral("；")));
+        for (int c = 0; c < line.size(); ++c)
+            cells->setText(r + 1, c, line.at(c));
+    }
+    FlRows->setTable(cells);
+    for (int c = 0; c + 1 < header.size(); ++c)
+        FlRows->setColWidth(c, c == 0 ? 700 : 1500);
+    FlRows->setColWidth(int(header.size()) - 1, 4800);
 
     QString summary;
     if (!m_plan.error.isEmpty()) {

@@ -24,6 +24,11 @@ void CreateWageTables(Connection &cn);
 // database refuses any insert, update or delete of a closed month's wage rows; made where missing.
 void CreateMonthClosingTable(Connection &cn);
 
+// Everything the windows would otherwise create on first use, in one transaction: the personnel
+// tables and dictionaries, the wage tables with the month-closing table, and the 43 default wage
+// items. A new database gets them at once (SetFirstUseTables); what exists is left as it is.
+void CreateFirstUseTables(Connection &cn);
+
 // The 43 default wage item inserts of rs_codedict, in order.
 QStringList DefaultWageItemInserts();
 // Writes the 43 default rows and fills the Null nullbj marks, when rs_codedict holds no "rsgz" row.

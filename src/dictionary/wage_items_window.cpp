@@ -8,6 +8,7 @@
 #include "dictionary/wage_formulas.h"
 #include "platform/db/recordset.h"
 #include "platform/ui/data_grid.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/flex_grid.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/twips.h"
@@ -60,7 +61,7 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
 {
     setObjectName(QStringLiteral("FrmreportSetGZXM"));
     setWindowTitle(QStringLiteral("工资项目名称修改"));
-    setFixedSize(Twips::toPx(13800), Twips::toPx(7080));
+    resize(Twips::toPx(13800), Twips::toPx(7080));
 
     DataGrid1 = new DataGrid(this);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
@@ -141,6 +142,9 @@ FrmreportSetGZXM::FrmreportSetGZXM(QWidget *parent) : QWidget(parent), rsItems(n
     });
 
     setState(State::Browsing);
+    // The grid takes what the window gains or gives up; the buttons and the move buttons keep to
+    // their corners.
+    (new DesignLayout(this))->stretch(DataGrid1).finish();
 }
 
 FrmreportSetGZXM::~FrmreportSetGZXM() = default;

@@ -159,6 +159,15 @@ void CreateMonthClosingTable(Connection &cn)
     tx.commit();
 }
 
+void CreateFirstUseTables(Connection &cn)
+{
+    Transaction tx(cn);
+    CreatePersonnelTables(cn);
+    CreateWageTables(cn);
+    WriteDefaultWageItems(cn);
+    tx.commit();
+}
+
 bool WriteDefaultWageItems(Connection &cn)
 {
     Transaction tx(cn);

@@ -83,6 +83,7 @@ Frm_czyrz::Frm_czyrz(QWidget *parent) : QWidget(parent), rsLog(new Recordset(thi
     MSGrid = new DataGrid(this);
     MSGrid->setObjectName(QStringLiteral("MSGrid"));
     MSGrid->setAccessibleName(Label1->text());
+    MSGrid->setSortable(true);  // the log's query fixes no order
 
     Form_Load();
 }

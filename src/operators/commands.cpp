@@ -9,6 +9,7 @@
 #include "operators/login_window.h"
 #include "operators/operator_settings_window.h"
 #include "operators/password_window.h"
+#include "operators/restore.h"
 #include "platform/ui/dialog_service.h"
 
 void registerOperatorCommands(form_main &mainWindow)
@@ -30,4 +31,8 @@ void registerOperatorCommands(form_main &mainWindow)
         mainWindow.showChild(QStringLiteral("Frm_czyrz"), [] { return new Frm_czyrz; });
     });
     mainWindow.setCommand(QStringLiteral("menu_sys_4"), [] { Modulback::Backup(); });
+    // The restore replaces what every open window shows: they are closed first (edits asked about).
+    mainWindow.setCommand(QStringLiteral("menu_sys_5"), [&mainWindow] {
+        ModRestore::Restore([&mainWindow] { return mainWindow.closeAllChildWindows(); });
+    });
 }

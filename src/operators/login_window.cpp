@@ -26,14 +26,16 @@ namespace {
 
 QString withoutMnemonic(QString caption) { return caption.remove(QLatin1Char('&')); }
 
-// The six permission-controlled items of "系统设置(&E)" and the permission that enables each.
+// The permission-controlled items of "系统设置(&E)" and the permission that enables each; the restore
+// goes with the backup.
 struct PermissionItem {
     const char *item;
     QString permission;
 };
 const PermissionItem kPermissionItems[] = {
     {"menu_sys_0", QStringLiteral("操作员设置")},   {"menu_sys_1", QStringLiteral("操作员日志")},
-    {"menu_sys_4", QStringLiteral("数据备份")},     {"menu_sys_6", QStringLiteral("选择网络数据库")},
+    {"menu_sys_4", QStringLiteral("数据备份")},     {"menu_sys_5", QStringLiteral("数据备份")},
+    {"menu_sys_6", QStringLiteral("选择网络数据库")},
     {"menu_sys_7", QStringLiteral("系统参数设置")}, {"menu_sys_9", QStringLiteral("清空数据库")},
 };
 

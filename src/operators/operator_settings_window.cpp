@@ -12,6 +12,7 @@
 #include "platform/ui/data_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QCheckBox>
@@ -62,7 +63,7 @@ Frm_czyset::~Frm_czyset() { finishUse(); }
 
 void Frm_czyset::buildControls()
 {
-    setFixedSize(Twips::toPx(kWidth), Twips::toPx(kHeight));
+    resize(Twips::toPx(kWidth), Twips::toPx(kHeight));
 
     Toolbar1 = new KeyedToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -99,6 +100,7 @@ void Frm_czyset::buildControls()
     DataGrid1 = new DataGrid(addPage);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(QStringLiteral("操作员列表"));
+    DataGrid1->setSortable(true);  // the operators' query fixes no order
     DataGrid1->setGeometry(Twips::rect(240, 1260, kWidth - 720, kHeight - 2880));
 
     // Tab 1: the permissions of one operator.
@@ -142,6 +144,16 @@ void Frm_czyset::buildControls()
     ListView1->setGeometry(Twips::rect(240, 780, kWidth - 720, kHeight - 2400));
 
     connect(SSTab1, &QTabWidget::currentChanged, this, &Frm_czyset::SSTab1_Click);
+
+    // The toolbar spans the window, the tabs and their lists take what it gains.
+    (new DesignLayout(this))
+        ->stretch(Toolbar1, Qt::Horizontal)
+        .stretch(SSTab1)
+        .addPage(addPage, SSTab1)
+        .stretch(DataGrid1)
+        .addPage(rightsPage, SSTab1)
+        .stretch(ListView1)
+        .finish();
 }
 
 void Frm_czyset::Form_Load()

@@ -7,6 +7,7 @@
 #include "operators/password_echo.h"
 #include "platform/db/recordset.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 #include "platform/ui/user_moves.h"
 
@@ -29,7 +30,7 @@ frm_czy_password::frm_czy_password(QWidget *parent)
 {
     setObjectName(QStringLiteral("frm_czy_password"));
     setWindowTitle(QStringLiteral("操作员口令变更"));
-    setFixedSize(Twips::toPx(kWidth), Twips::toPx(kHeight));
+    resize(Twips::toPx(kWidth), Twips::toPx(kHeight));
 
     Frame1 = new QGroupBox(QStringLiteral("设置口令"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -69,6 +70,11 @@ frm_czy_password::frm_czy_password(QWidget *parent)
     }
     connect(com_password[0], &QPushButton::clicked, this, &frm_czy_password::last_password);
     connect(com_password[1], &QPushButton::clicked, this, &QWidget::close);
+    auto *layout = new DesignLayout(this);
+    layout->stretch(Frame1, Qt::Horizontal).addPage(Frame1, Frame1);
+    for (int i = 0; i < 3; ++i)
+        layout->stretch(Txt_password[i], Qt::Horizontal);
+    layout->finish();
 
     Form_Load();
 }

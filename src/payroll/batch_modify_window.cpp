@@ -7,6 +7,7 @@
 #include "platform/ui/data_combo.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QCloseEvent>
@@ -45,7 +46,7 @@ FrmGZPlxg::~FrmGZPlxg() = default;
 
 void FrmGZPlxg::buildControls()
 {
-    setFixedSize(Twips::toPx(9480), Twips::toPx(8100));
+    resize(Twips::toPx(9480), Twips::toPx(8100));
 
     Toolbar1 = new KeyedToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -192,6 +193,15 @@ void FrmGZPlxg::buildControls()
     connect(Cmdview, &QPushButton::clicked, this, &FrmGZPlxg::Cmdview_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &FrmGZPlxg::Cmdview_Click);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+
+    // The value boxes and the condition text take what the window gains; the connectors and the
+    // buttons keep to their edges.
+    auto *layout = new DesignLayout(this);
+    layout->stretch(Toolbar1, Qt::Horizontal).stretch(SSTab1, Qt::Horizontal).stretch(txtZd, Qt::Horizontal).stretch(Text4);
+    layout->addPage(page, SSTab1).stretch(Label1, Qt::Horizontal);
+    for (QLineEdit *value : std::as_const(txtsj))
+        layout->stretch(value, Qt::Horizontal);
+    layout->finish();
 }
 
 void FrmGZPlxg::loadDictionary()

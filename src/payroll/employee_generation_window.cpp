@@ -7,6 +7,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QCloseEvent>
@@ -17,7 +18,7 @@ FrmGZscYg::FrmGZscYg(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(
 {
     setObjectName(QStringLiteral("FrmGZscYg"));
     setWindowTitle(QStringLiteral("按员工生成工资"));
-    setFixedSize(Twips::toPx(6600), Twips::toPx(3480));
+    resize(Twips::toPx(6600), Twips::toPx(3480));
 
     Label2 = new QLabel(QStringLiteral("要生成的工资月份 格式 如：200504 表示2005年4月工资"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -45,6 +46,7 @@ FrmGZscYg::FrmGZscYg(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(
     Command2->setGeometry(Twips::rect(4800, 2880, 1440, 420));
     connect(Command1, &QPushButton::clicked, this, &FrmGZscYg::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(DataRC, Qt::Horizontal).stretch(DataXm, Qt::Horizontal).finish();
 
     try {
         rsMonths->Open(ModGzsc::MonthListSql(), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);

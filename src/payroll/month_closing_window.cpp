@@ -6,6 +6,7 @@
 #include "payroll/month_generation_window.h"
 #include "platform/db/db_error.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QComboBox>
@@ -17,7 +18,7 @@ FrmGZjz::FrmGZjz(Mode mode, QWidget *parent) : QWidget(parent), m_mode(mode)
     const bool closing = mode == Mode::Close;
     setObjectName(closing ? QStringLiteral("FrmGZjz") : QStringLiteral("FrmGZfjz"));
     setWindowTitle(closing ? QStringLiteral("月末结账") : QStringLiteral("反结账"));
-    setFixedSize(Twips::toPx(5400), Twips::toPx(2700));
+    resize(Twips::toPx(5400), Twips::toPx(2700));
 
     Label1 = new QLabel(QStringLiteral("选择月份"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -36,6 +37,7 @@ FrmGZjz::FrmGZjz(Mode mode, QWidget *parent) : QWidget(parent), m_mode(mode)
     cmdClose->setGeometry(Twips::rect(2880, 1500, 1440, 450));
     connect(cmdRun, &QPushButton::clicked, this, &FrmGZjz::run);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(cmbMonth, Qt::Horizontal).finish();
     refresh();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QCloseEvent>
@@ -28,7 +29,7 @@ FrmGzsC::FrmGzsC(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this
 {
     setObjectName(QStringLiteral("FrmGzsC"));
     setWindowTitle(QStringLiteral("快速生成工资"));
-    setFixedSize(Twips::toPx(6600), Twips::toPx(3480));
+    resize(Twips::toPx(6600), Twips::toPx(3480));
 
     Label2 = new QLabel(kMonthHint, this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -60,6 +61,7 @@ FrmGzsC::FrmGzsC(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this
     connect(CmdgzDA, &QPushButton::clicked, this, &FrmGzsC::CmdgzDA_Click);
     connect(Command1, &QPushButton::clicked, this, &FrmGzsC::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(DataRC, Qt::Horizontal).stretch(DataRC0, Qt::Horizontal).finish();
 
     // The month lists are read once, when the window opens.
     try {

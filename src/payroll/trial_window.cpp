@@ -3,9 +3,11 @@
 
 #include "app/program_state.h"
 #include "payroll/month_generation_window.h"
-#include "platform/db/access_format.h"
+#include "platform/ui/cell_table.h"
+#include "printing/column_sums.h"
 #include "platform/ui/flex_grid.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 #include "printing/spreadsheet_export.h"
 
@@ -15,7 +17,21 @@
 
 namespace {
 
-QString money(double v) { return accessfmt::formatNumber(v, QStringLiteral("#,##0.00")); }
+// A grid of captions in row 0, then rows whose columns are texts, counts or amounts.
+std::shared_ptr<TextCells> table(const QStringList &header, const QList<QList<std::pair<QString, CellTable::Kind>>> &rows)
+{
+    auto cells = std::make_shared<TextCells>(false);
+    cells->resize(int(rows.size()) + 1, int(header.size()));
+    for (int c = 0; c < header.size(); ++c)
+        cells->setCell(0, c, header.at(c), CellTable::Text);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows.at(r).size(); ++c)
+            cells->setCell(r + 1, c, rows.at(r).at(c).first, rows.at(r).at(c).second);
+    return cells;
+}
+
+std::pair<QString, CellTable::Kind> money(double v) { return {ModFlSum::MoneyText(v), CellTable::Money}; }
+std::pair<QString, CellTable::Kind> text(const QString &t) { return {t, CellTable::Text}; }
 
 void place(QWidget *w, int left, int top, int width, int height) { w->setGeometry(Twips::rect(left, top, width, height)); }
 
@@ -37,12 +53,13 @@ FrmGZjsTrial::FrmGZjsTrial(const QString &month, const ModGzjs::TrialResult &res
     FlTrial->setObjectName(QStringLiteral("FlTrial"));
     FlTrial->setAccessibleName(QStringLiteral("各工资项目的变化"));
     place(FlTrial, 240, 480, 9000, 3360);
-    QList<QStringList> items{{QStringLiteral("工资项目"), QStringLiteral("字段"), QStringLiteral("改变行数"),
-                              QStringLiteral("计算前合计"), QStringLiteral("计算后合计"), QStringLiteral("差额")}};
+    QList<QList<std::pair<QString, CellTable::Kind>>> items;
     for (const ModGzjs::TrialItem &i : result.items)
-        items.append({i.caption, i.code, QString::number(i.rowsChanged), money(i.before), money(i.after),
-                      money(i.after - i.before)});
-    FlTrial->setTable(items);
+        items.append({text(i.caption), text(i.code), {QString::number(i.rowsChanged), CellTable::Number}, money(i.before),
+                      money(i.after), money(i.after - i.before)});
+    FlTrial->setTable(table({QStringLiteral("工资项目"), QStringLiteral("字段"), QStringLiteral("改变行数"),
+                             QStringLiteral("计算前合计"), QStringLiteral("计算后合计"), QStringLiteral("差额")},
+                            items));
 
     Label2 = new QLabel(QStringLiteral("实发合计（t40）变化最大的员工"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -51,11 +68,12 @@ FrmGZjsTrial::FrmGZjsTrial(const QString &month, const ModGzjs::TrialResult &res
     FlEmployees->setObjectName(QStringLiteral("FlEmployees"));
     FlEmployees->setAccessibleName(Label2->text());
     place(FlEmployees, 240, 4320, 9000, 2520);
-    QList<QStringList> people{{QStringLiteral("员工编号"), QStringLiteral("姓名"), QStringLiteral("计算前"),
-                               QStringLiteral("计算后"), QStringLiteral("差额")}};
+    QList<QList<std::pair<QString, CellTable::Kind>>> people;
     for (const ModGzjs::TrialEmployee &e : result.largest)
-        people.append({e.number, e.name, money(e.before), money(e.after), money(e.after - e.before)});
-    FlEmployees->setTable(people);
+        people.append({text(e.number), text(e.name), money(e.before), money(e.after), money(e.after - e.before)});
+    FlEmployees->setTable(table({QStringLiteral("员工编号"), QStringLiteral("姓名"), QStringLiteral("计算前"),
+                                 QStringLiteral("计算后"), QStringLiteral("差额")},
+                                people));
     for (FlexGrid *grid : {FlTrial, FlEmployees})
         for (int c = 0; c < grid->Cols(); ++c)
             grid->setColWidth(c, c < 2 ? 1800 : 1300);
@@ -72,6 +90,7 @@ FrmGZjsTrial::FrmGZjsTrial(const QString &month, const ModGzjs::TrialResult &res
     connect(cmdConfirm, &QPushButton::clicked, this, &FrmGZjsTrial::confirm);
     connect(cmdExport, &QPushButton::clicked, this, &FrmGZjsTrial::exportTable);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(FlTrial, Qt::Horizontal).stretch(FlEmployees).finish();
 }
 
 void FrmGZjsTrial::confirm()

@@ -9,6 +9,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/twips.h"
 
 #include <QCloseEvent>
@@ -19,7 +20,7 @@ FrmGZjs::FrmGZjs(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this
 {
     setObjectName(QStringLiteral("FrmGZjs"));
     setWindowTitle(QStringLiteral("工资计算"));
-    setFixedSize(Twips::toPx(5400), Twips::toPx(2700));
+    resize(Twips::toPx(5400), Twips::toPx(2700));
 
     Label4 = new QLabel(QStringLiteral("选择月份"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -42,6 +43,7 @@ FrmGZjs::FrmGZjs(QWidget *parent) : QWidget(parent), rsMonths(new Recordset(this
     connect(Command1, &QPushButton::clicked, this, &FrmGZjs::getgzZd);
     connect(Command3, &QPushButton::clicked, this, &FrmGZjs::trial);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    (new DesignLayout(this))->stretch(DataRC, Qt::Horizontal).finish();
 
     try {
         rsMonths->Open(ModGzsc::MonthListSql(), cnMain, Recordset::adOpenStatic, Recordset::adLockReadOnly);

@@ -65,7 +65,7 @@ FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
 
     Image1 = label("Image1", "", m_entryPage);
     Image1->setScaledContents(true);
-    place(Image1, 4800, 700, 4150, 5000);
+    place(Image1, kListLeft, 700, kListWidth, 5000);
     Label3 = label("Label3", "选择月份", m_entryPage);
     place(Label3, 120, 180, 900, 300);
     DataRC = new DataCombo(m_entryPage);
@@ -123,7 +123,7 @@ FrmGZlr::FrmGZlr(QWidget *parent) : QWidget(parent)
     GridspZd1->setAccessibleName(QStringLiteral("员工列表"));
     GridspZd1->setBoundColumns({QStringLiteral("f1"), QStringLiteral("f2")},
                                {QStringLiteral("员工编号"), QStringLiteral("姓名")});
-    place(GridspZd1, 4800, 700, 4150, 5000);
+    place(GridspZd1, kListLeft, 700, kListWidth, 5000);
 
     rsClass = new Recordset(this);
     rsMonths = new Recordset(this);
@@ -136,17 +136,22 @@ void FrmGZlr::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     LayoutEditorFrame(this, m_frame);
-    // The name list and the scroll bar reach down to the bottom of the entry page.
+    // The name list and the scroll bar reach down to the bottom of the entry page, the list (and
+    // the picture under it) to its right edge when the window is wider than its design.
     const int pageHeight = m_frame.SSTab1->height() - m_frame.SSTab1->tabBar()->sizeHint().height() - 8;
     const int listHeight = qMax(Twips::toPx(1500), pageHeight - Twips::toPx(kFrameTop + 60));
-    GridspZd1->resize(GridspZd1->width(), listHeight);
+    const int listWidth = qMax(Twips::toPx(kListWidth), m_frame.SSTab1->width() - 8 - Twips::toPx(kListLeft + 120));
+    GridspZd1->resize(listWidth, listHeight);
     Scrspzd->resize(Scrspzd->width(), listHeight);
-    Image1->resize(Image1->width(), listHeight);
+    Image1->resize(listWidth, listHeight);
 }
 
 void FrmGZlr::Form_Load()
 {
     resize(Twips::toPx(9315), Twips::toPx(6750));
+    // The boxes stand where the design puts them (a frame scrolls only past 15 of them): the window
+    // grows from its design size but keeps every box in sight.
+    setMinimumSize(size());
     setEditing(false);
     const bool loaded = OpenEditorCatalogue(*rsClass, *Class, QStringLiteral("工资"), [this] {
         m_tableName = cellText(rsClass, 0, "table_name");

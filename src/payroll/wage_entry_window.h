@@ -35,6 +35,7 @@ public:
     // The frame and its scroll bar: more than 15 fields make the frame 430 twips a field high and
     // let the bar run over (fields − 15) × 4 steps of 100 twips.
     static constexpr int kFrameTop = 700, kFrameDesignHeight = 6450, kFrameRow = 430, kVisibleFields = 15;
+    static constexpr int kListLeft = 4800, kListWidth = 4150;  // the name list (and picture) beside the boxes
     static constexpr int frameHeight(int fields) { return fields > kVisibleFields ? fields * kFrameRow : kFrameDesignHeight; }
     static constexpr int scrollMax(int fields) { return fields > kVisibleFields ? (fields - kVisibleFields) * 4 : 0; }
     static constexpr int frameTop(int scrollValue) { return kFrameTop - scrollValue * 100; }

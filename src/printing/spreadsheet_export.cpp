@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 QString ClsFlPrint::NowText()
 {
@@ -91,7 +92,13 @@ void ClsFlPrint::Flprint(const SheetWriter &sheet)
             return;
         }
         m_lastFile = path;
-        MsgBox(QStringLiteral("导出后，保存文件名称为") + QDir::toNativeSeparators(path), Msg::vbExclamation);
+        // The workbook can be opened at once in the desktop's spreadsheet program, or its folder shown.
+        const int answer = MsgBoxWithButtons(QStringLiteral("导出后，保存文件名称为") + QDir::toNativeSeparators(path),
+                                             Msg::vbExclamation, {QStringLiteral("打开"), QStringLiteral("打开文件夹")});
+        if (answer == Msg::vbExtraButton)
+            Shell::instance().openDocument(path);
+        else if (answer == Msg::vbExtraButton + 1)
+            Shell::instance().openDocument(QFileInfo(path).absolutePath());
         return;
     }
     // "P" and any other mode print with the default settings; without a printer a PDF is written.

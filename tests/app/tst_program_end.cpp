@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cstdio>
@@ -173,6 +174,36 @@ private slots:
         const ChildRun run = runScenario("no-database", env.folder());
         QVERIFY2(run.status == QProcess::NormalExit && run.code == 0, qPrintable(run.output));
         QVERIFY2(run.output.contains("message: 无法打开数据库文件"), qPrintable(run.output));
+    }
+
+    // --version and --help print and end at once, also where there is no display at all (over ssh):
+    // no platform is chosen and none could be reached. No database is made for them.
+    void versionAndHelpNeedNoDisplay()
+    {
+        QTemporaryDir folder;
+        const QString program = folder.filePath("rsgz");
+        QVERIFY(QFile::copy(RSGZ_EXECUTABLE, program));
+        QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("XDG_CONFIG_HOME", folder.filePath("config"));
+        const struct {
+            const char *argument;
+            const char *says;
+        } cases[] = {{"--version", "V1.5"}, {"--help", "--version"}};
+        for (const auto &c : cases) {
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(program, {c.argument});
+            QVERIFY(child.waitForFinished(20000));
+            const QString out = QString::fromUtf8(child.readAllStandardOutput());
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                     qPrintable(QString("%1: %2 %3").arg(c.argument, out, QString::fromLocal8Bit(child.readAllStandardError()))));
+            QVERIFY2(out.startsWith(c.argument == QByteArray("--help") ? "用法：rsgz" : "rsgz") && out.contains(c.says),
+                     qPrintable(out));
+        }
+        QVERIFY(!QFile::exists(folder.filePath("hydb.mdb")));
     }
 };
 

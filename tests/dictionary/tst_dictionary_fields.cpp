@@ -125,7 +125,7 @@ void TestDictionaryFields::updateListQuotingAndNulls()
 void TestDictionaryFields::gridCaptionsAndWidths()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     ModJgupdate::CreateWageTables(cn);  // an empty wage dictionary
     QVERIFY(!GridCaptionsFor(cn, "rsgz", {"id", "f1"}).has_value());
 

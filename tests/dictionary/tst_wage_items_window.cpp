@@ -74,7 +74,7 @@ private slots:
 void TestWageItemsWindow::firstActivationPreparesTheDatabase()
 {
     TestEnv env;
-    env.openNewDatabase();
+    env.openOlderDatabase();
     {
         FrmreportSetGZXM w;
         w.show();
@@ -110,7 +110,7 @@ void TestWageItemsWindow::firstActivationPreparesTheDatabase()
 void TestWageItemsWindow::partialOrBrokenDictionary()
 {
     TestEnv env;
-    env.openNewDatabase();
+    env.openOlderDatabase();
     // A dictionary without its wage table: the table is made, the rows written.
     cnMain.execute(QStringLiteral("select * into rs_codedict from dh_codedict where id_no=0"));
     {

@@ -35,7 +35,7 @@ private slots:
 void TestWageTables::personnelTablesOnNewDatabase()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     ModJgupdate::CreatePersonnelTables(cn);
 
     QCOMPARE(columnNames(cn, QStringLiteral("mytable")),
@@ -73,7 +73,7 @@ void TestWageTables::personnelTablesOnNewDatabase()
 void TestWageTables::wageTablesOnNewDatabase()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     ModJgupdate::CreateWageTables(cn);  // mytable and rsda come first
 
     QStringList rsgz{"id", "f1", "f2", "f0"};
@@ -112,7 +112,7 @@ void TestWageTables::wageTablesOnNewDatabase()
 void TestWageTables::partialDatabasesGetOnlyWhatIsMissing()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     // A personnel table made by hand with only some of its columns, and no mytable.
     cn.execute(QStringLiteral("create table rsda (id integer primary key autoincrement, f1 char(20), f2 char(20))"));
     cn.execute(QStringLiteral("insert into rsda (f1, f2) values ('001', '张三')"));
@@ -149,7 +149,7 @@ void TestWageTables::partialDatabasesGetOnlyWhatIsMissing()
 void TestWageTables::failedCreationLeavesNothingBehind()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     // Without the personnel dictionary the last step fails; the tables made before it go too.
     cn.execute(QStringLiteral("drop table dh_codedict"));
     QVERIFY_THROWS_EXCEPTION(DbError, ModJgupdate::CreatePersonnelTables(cn));
@@ -161,7 +161,7 @@ void TestWageTables::failedCreationLeavesNothingBehind()
 void TestWageTables::defaultWageItems()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     ModJgupdate::CreateWageTables(cn);
     // A row of another table with no nullbj is filled too, as the update has no table filter.
     cn.execute(QStringLiteral("insert into rs_codedict (xh, table_code, colm_code) values (1, 'other', 'x')"));

@@ -60,7 +60,7 @@ private slots:
 void TestWageEntry::firstOpeningCreatesPersonnelTables()
 {
     TestEnv env;
-    Connection &cn = env.openNewDatabase();
+    Connection &cn = env.openOlderDatabase();
     {
         Window first;
         QCOMPARE(first.boxCount(), 1);

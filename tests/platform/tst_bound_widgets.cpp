@@ -2,11 +2,18 @@
 #include "platform/ui/bound_line_edit.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/data_grid.h"
+#include "platform/ui/design_layout.h"
 #include "platform/ui/flex_grid.h"
 #include "platform/ui/keyed_toolbar.h"
 #include "support/test_env.h"
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QAbstractButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -67,6 +74,9 @@ private slots:
     void boundLineEditFollowsAndWrites();
     void dataComboListsAndBinds();
     void keyedToolBarDispatchesOnKeys();
+    void gridSortsByAHeaderClick();
+    void messageBoxWithButtonsOfItsOwn();
+    void designLayoutGrowsFromTheDesign();
 };
 
 void TestBoundWidgets::gridFollowsTheRecordsetAndKeepsItsLayout()
@@ -368,6 +378,104 @@ void TestBoundWidgets::keyedToolBarDispatchesOnKeys()
     QTest::mouseClick(bar.toolButton(u"Edit"_s), Qt::LeftButton);
     QCOMPARE(clicked.count(), 2);
     QCOMPARE(QStringList({clicked.first().at(0).toString(), clicked.last().at(0).toString()}), QStringList({"save", "Edit"}));
+}
+
+// A header click orders the rows by that column (numbers by value, Null first), a second click the
+// other way round; the current row stays current, and a requery shows the rows as queried again.
+void TestBoundWidgets::gridSortsByAHeaderClick()
+{
+    Db db;
+    db.cn.execute(u"insert into staff(name, amount) values ('钱七', null), ('孙八', 0.5), ('周九', -12.5), ('吴十', 0.25)"_s);
+    Recordset rs;
+    db.open(rs);
+    DataGrid grid;
+    grid.setSortable(true);
+    QVERIFY(showGrid(grid, &rs));
+    rs.setAbsolutePosition(2);  // 李四
+    const auto column = [&grid](int c) {
+        QStringList out;
+        for (int r = 0; r < grid.model()->rowCount(); ++r)
+            out << shown(grid, r, c);
+        return out;
+    };
+    const auto clickHeader = [&grid](int c) {
+        QHeaderView *h = grid.horizontalHeader();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
+    };
+    clickHeader(2);
+    QCOMPARE(column(2), (QStringList{u""_s, u"-12.5"_s, u"0.25"_s, u"0.5"_s, u"80"_s, u"100"_s, u"250.5"_s, u"300"_s}));
+    QCOMPARE(rs.value(u"name"_s).toString(), u"李四"_s);
+    QCOMPARE(grid.currentIndex().row(), rs.currentRow());
+    QCOMPARE(grid.horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    clickHeader(2);
+    QCOMPARE(column(2).first(), u"300"_s);
+    QCOMPARE(grid.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    // Writes still reach the row shown.
+    rs.MoveFirst();
+    rs.setValue(u"note"_s, u"最多"_s);
+    rs.Update();
+    QCOMPARE(db.cell(u"select name from staff where note = '最多'"_s).toString(), u"赵六"_s);
+    rs.Requery();
+    QCOMPARE(column(1).first(), u"张明"_s);
+    QCOMPARE(grid.horizontalHeader()->sortIndicatorSection(), -1);
+}
+
+// The real message box: the buttons of the caller's own answer vbExtraButton + i, OK answers vbOK.
+void TestBoundWidgets::messageBoxWithButtonsOfItsOwn()
+{
+    QtMessageService real;
+    for (const QString &press : {u"打开文件夹"_s, u"打开"_s, u"OK"_s}) {
+        QTimer::singleShot(0, [press] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == press || (press == u"OK"_s && box->buttonRole(b) == QMessageBox::AcceptRole))
+                    return b->click();
+            QFAIL("no such button");
+        });
+        const int answer = real.msgBoxWithButtons(u"导出后，保存文件名称为/tmp/book1.xlsx"_s, Msg::vbExclamation,
+                                                  {u"打开"_s, u"打开文件夹"_s}, {});
+        QCOMPARE(answer, press == u"打开"_s ? Msg::vbExtraButton : press == u"OK"_s ? Msg::vbOK : Msg::vbExtraButton + 1);
+    }
+}
+
+// A window placed control by control: grown, the grid and the box take the room, the caption
+// beside the box goes on with it (though nearer the left edge), the button keeps to its corner;
+// the smallest size is what the box can give up, and nothing meets there.
+void TestBoundWidgets::designLayoutGrowsFromTheDesign()
+{
+    QWidget window;
+    window.resize(600, 400);
+    const auto make = [&window](const char *name, const QRect &r) {
+        auto *w = new QLabel(QString::fromLatin1(name), &window);
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(r);
+        return w;
+    };
+    QWidget *grid = make("grid", {10, 10, 580, 300});
+    QWidget *box = make("box", {10, 320, 200, 25});
+    QWidget *caption = make("caption", {220, 322, 60, 20});
+    QWidget *ok = make("ok", {500, 360, 90, 30});
+    QWidget *note = make("note", {10, 360, 100, 20});
+    (new DesignLayout(&window))->stretch(grid).stretch(box, Qt::Horizontal).finish();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(ok->geometry(), QRect(500, 360, 90, 30));  // at the design size nothing moves
+
+    window.resize(800, 500);
+    QCOMPARE(grid->geometry(), QRect(10, 10, 780, 400));
+    QCOMPARE(box->geometry(), QRect(10, 420, 400, 25));
+    QCOMPARE(caption->geometry(), QRect(420, 422, 60, 20));
+    QCOMPARE(ok->geometry(), QRect(700, 460, 90, 30));
+    QCOMPARE(note->geometry(), QRect(10, 460, 100, 20));
+
+    QCOMPARE(window.minimumSize(), QSize(500, 250));
+    window.resize(window.minimumSize());
+    QCOMPARE(box->width(), 100);
+    const QList<QWidget *> all{grid, box, caption, ok, note};
+    for (QWidget *a : all)
+        for (QWidget *b : all)
+            QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), qPrintable(a->objectName() + '+' + b->objectName()));
 }
 
 QTEST_MAIN(TestBoundWidgets)

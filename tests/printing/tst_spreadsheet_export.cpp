@@ -138,6 +138,16 @@ void TestSpreadsheetExport::exportedWorkbook()
     const QString path = env.path(QStringLiteral("book1.xlsx"));
     QVERIFY(p.lastFile() == path && QFile::exists(path));
     QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("导出后，保存文件名称为") + path});
+    // The message offers the workbook and its folder; OK opens neither, 打开 the workbook with the
+    // desktop's program, 打开文件夹 the folder it lies in.
+    QCOMPARE(env.messages.records.first().extra, (QStringList{QStringLiteral("打开"), QStringLiteral("打开文件夹")}));
+    QVERIFY(env.shell.openedDocuments.isEmpty());
+    env.messages.answers = {Msg::vbExtraButton, Msg::vbExtraButton + 1};
+    p.Flprint(grid);
+    const QString second = p.lastFile();
+    p.Flprint(grid);
+    QCOMPARE(env.shell.openedDocuments, (QStringList{second, env.folder()}));
+    QVERIFY(second != path && QFile::exists(second) && QFile::exists(p.lastFile()));
 
     // The cells, an empty grid cell left empty, and the signature line directly below the table.
     const Sheet s = readSheet(path);

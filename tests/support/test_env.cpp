@@ -5,6 +5,7 @@
 #include "app/program_state.h"
 #include "platform/db/connection.h"
 #include "support/test_postgres.h"
+#include "dictionary/personnel_tables.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +37,8 @@ TestEnv::TestEnv()
     s.clear();
     s.sync();
     resetProgramState();
+    // A new database is made as the program makes it.
+    SetFirstUseTables(&ModJgupdate::CreateFirstUseTables);
 }
 
 TestEnv::~TestEnv()
@@ -68,11 +71,28 @@ Connection &TestEnv::openNewDatabase()
         strDataFile.clear();
         TestPostgres::open(cnMain, name);
         Transaction tx(cnMain);
-        CreateBaseSchema(cnMain);
+        CreateCompleteSchema(cnMain);
         tx.commit();
         return cnMain;
     }
     CreateDefaultDatabase(dbPath());
+    return openDatabase();
+}
+
+Connection &TestEnv::openOlderDatabase()
+{
+    SetFirstUseTables(nullptr);
+    struct Restore {
+        ~Restore() { SetFirstUseTables(&ModJgupdate::CreateFirstUseTables); }
+    } restore;
+    if (onPostgres())
+        return openNewDatabase();
+    CreateDefaultDatabase(dbPath());
+    return openDatabase();
+}
+
+Connection &TestEnv::openDatabase()
+{
     strDbType = QStringLiteral("ACCESS");
     strDataPath = folder();
     strDataFile = QStringLiteral("hydb.mdb");

@@ -25,6 +25,9 @@ public:
     // tests run against PostgreSQL: a new database on the test cluster instead, with the same
     // first-run schema, cnMain opened on it in server mode and its settings stored.
     Connection &openNewDatabase();
+    // The same with a database as earlier versions of the program made it on first run: the base
+    // schema alone, the personnel and wage tables left for the windows to create on first use.
+    Connection &openOlderDatabase();
     // Opens cn on the database openNewDatabase made (a second desk on the same data).
     void openSameDatabase(Connection &cn) const;
     // Opens cn on a new empty database of its own: a SQLite file of that name in the program
@@ -37,6 +40,7 @@ public:
     TestShell shell;
 
 private:
+    Connection &openDatabase();
     QTemporaryDir m_dir;
     QStringList m_postgresDatabases;
 };

@@ -4,7 +4,11 @@
 #include "platform/db/find_criterion.h"
 #include "platform/db/select_shape.h"
 
+#include <QCollator>
 #include <QHash>
+#include <QLocale>
+#include <algorithm>
+#include <numeric>
 #include <sqlite3.h>
 
 namespace {
@@ -55,6 +59,8 @@ struct Recordset::Private {
     QVariantList original;        // the row before the pending edit
     QList<bool> dirty;            // columns set in the pending edit or new row
     int cursorBeforeAdd = 0;
+    QString sortField;            // the order Sort put the rows in
+    bool sortDescending = false;
 
     void clearRows()
     {
@@ -72,6 +78,8 @@ struct Recordset::Private {
         editMode = adEditNone;
         original.clear();
         dirty.clear();
+        sortField.clear();
+        sortDescending = false;
     }
 };
 
@@ -637,3 +645,46 @@ void Recordset::commitPending()
     if (d->editMode != adEditNone)
         Update();
 }
+
+void Recordset::Sort(const QString &field, bool descending)
+{
+    requireOpen();
+    commitPending();
+    const int c = columnOrThrow(field);
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    collator.setNumericMode(true);
+    const auto compare = [&](const QVariant &a, const QVariant &b) {
+        if (a.isNull() != b.isNull())
+            return a.isNull() ? -1 : 1;
+        if (a.isNull())
+            return 0;
+        const bool numbers = a.typeId() != QMetaType::QString && b.typeId() != QMetaType::QString;
+        if (numbers)
+            return a.toDouble() < b.toDouble() ? -1 : (b.toDouble() < a.toDouble() ? 1 : 0);
+        return collator.compare(a.toString(), b.toString());
+    };
+    QList<int> order(d->rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int r = compare(d->rows.at(a).at(c), d->rows.at(b).at(c));
+        return descending ? r > 0 : r < 0;
+    });
+    QList<QVariantList> rows;
+    rows.reserve(d->rows.size());
+    int cur = d->cur;
+    for (int i = 0; i < order.size(); ++i) {
+        rows.append(d->rows.at(order.at(i)));
+        if (order.at(i) == d->cur && !d->onDeleted)
+            cur = i;
+    }
+    d->rows = std::move(rows);
+    d->cur = cur;
+    d->sortField = fieldName(c);
+    d->sortDescending = descending;
+    emit reset();
+    emit moved(currentRow());
+}
+
+QString Recordset::sortField() const { return d->sortField; }
+
+bool Recordset::sortDescending() const { return d->sortDescending; }

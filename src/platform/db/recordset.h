@@ -50,6 +50,13 @@ public:
     // value: 'text' with '' for a quote, #date#, or a number). Not found: the cursor is at EOF.
     bool Find(const QString &criterion);
 
+    // Puts the rows in the order of one field (Null first, numbers by value, texts as the Chinese
+    // locale orders them), rows of equal value keeping their order; the current row stays current.
+    // A pending edit is written first. The order holds until the next Open or Requery.
+    void Sort(const QString &field, bool descending = false);
+    QString sortField() const;  // the field of the last Sort, empty when the rows are as queried
+    bool sortDescending() const;
+
     // Fields of the current row, by name (case-insensitive) or index; no current row raises 3021.
     int fieldCount() const;
     QString fieldName(int index) const;

@@ -272,6 +272,9 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new RecordsetM
         applyColumnLayout();
         if (recordset())
             followRecordset(recordset()->currentRow());
+        // Rows as queried again: no column's order is shown.
+        if (horizontalHeader()->isSortIndicatorShown() && (!recordset() || recordset()->sortField().isEmpty()))
+            horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
         if (!m_applying && column < m_model->columnCount())
@@ -292,6 +295,30 @@ void DataGrid::setRecordset(Recordset *rs)
 }
 
 Recordset *DataGrid::recordset() const { return m_model->recordset(); }
+
+void DataGrid::setSortable(bool sortable)
+{
+    QHeaderView *header = horizontalHeader();
+    header->setSectionsClickable(sortable);
+    header->setSortIndicatorShown(sortable);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    if (!sortable || m_sortLink)
+        return;
+    m_sortLink = connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        Recordset *rs = recordset();
+        const QString field = columnField(column);
+        if (!rs || !rs->isOpen() || field.isEmpty() || !horizontalHeader()->isSortIndicatorShown())
+            return;
+        const bool descending = rs->sortField().compare(field, Qt::CaseInsensitive) == 0 && !rs->sortDescending();
+        try {
+            rs->Sort(field, descending);
+        } catch (const DbError &e) {
+            report(e.number, e.description);
+            return;
+        }
+        horizontalHeader()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    });
+}
 
 void DataGrid::setBoundColumns(const QStringList &fields, const QStringList &captions)
 {

@@ -100,6 +100,9 @@ public:
 
     void setAllowUpdate(bool allow);
     bool allowUpdate() const;
+    // A click on a column header puts the rows in that column's order (again: the other way round),
+    // for lists whose order is not fixed.
+    void setSortable(bool sortable);
 
     int currentColumn() const;
     void setCurrentColumn(int column);
@@ -124,4 +127,5 @@ private:
     bool m_syncing = false;
     bool m_applying = false;
     QList<QMetaObject::Connection> m_links;
+    QMetaObject::Connection m_sortLink;
 };

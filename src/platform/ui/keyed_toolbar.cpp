@@ -86,6 +86,17 @@ void KeyedToolBar::setButtonEnabled(const QString &key, bool enabled)
         a->setEnabled(enabled);
 }
 
+void KeyedToolBar::setButtonShortcut(const QString &key, const QKeySequence &keys, QWidget *scope)
+{
+    QAction *a = button(key);
+    if (!a)
+        return;
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    scope->addAction(a);
+    a->setToolTip(QStringLiteral("%1 (%2)").arg(a->text(), keys.toString(QKeySequence::NativeText)));
+}
+
 bool KeyedToolBar::isButtonEnabled(const QString &key) const
 {
     QAction *a = button(key);

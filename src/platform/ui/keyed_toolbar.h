@@ -1,6 +1,7 @@
 // KeyedToolBar: a toolbar whose buttons carry a key text; a click reports the key, windows enable buttons by key.
 #pragma once
 
+#include <QKeySequence>
 #include <QToolBar>
 
 class QToolButton;
@@ -17,6 +18,9 @@ public:
     QAction *button(const QString &key) const;
     QToolButton *toolButton(const QString &key) const;
     void setButtonEnabled(const QString &key, bool enabled);
+    // A keyboard shortcut for the button, working while the focus is anywhere in scope (the window)
+    // and the button is enabled, and shown in its tool tip ("新增 (Ctrl+N)").
+    void setButtonShortcut(const QString &key, const QKeySequence &keys, QWidget *scope);
     bool isButtonEnabled(const QString &key) const;
     QStringList keys() const;
 

@@ -1,6 +1,7 @@
 // The real and the scripted message services.
 #include "platform/ui/message_service.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -23,6 +24,11 @@ MessageService &MessageService::instance()
 void MessageService::install(MessageService *service) { g_installed = service; }
 
 int QtMessageService::msgBox(const QString &text, int flags, const QString &title)
+{
+    return msgBoxWithButtons(text, flags, {}, title);
+}
+
+int QtMessageService::msgBoxWithButtons(const QString &text, int flags, const QStringList &extra, const QString &title)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(defaultTitle(title));
@@ -51,8 +57,16 @@ int QtMessageService::msgBox(const QString &text, int flags, const QString &titl
         break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
     }
-    switch (box.exec()) {
+    QList<QPushButton *> own;
+    for (const QString &caption : extra)
+        own << box.addButton(caption, QMessageBox::ActionRole);
+    const int shown = box.exec();
+    if (const int i = int(own.indexOf(qobject_cast<QPushButton *>(box.clickedButton()))); i >= 0)
+        return Msg::vbExtraButton + i;
+    switch (shown) {
     case QMessageBox::Cancel: return Msg::vbCancel;
     case QMessageBox::Yes: return Msg::vbYes;
     case QMessageBox::No: return Msg::vbNo;
@@ -68,9 +82,16 @@ QString QtMessageService::inputBox(const QString &prompt, const QString &title, 
     return ok ? text : QString();
 }
 
+int ScriptedMessageService::msgBoxWithButtons(const QString &text, int flags, const QStringList &extra,
+                                              const QString &title)
+{
+    records.append({text, flags, title, extra});
+    return answers.isEmpty() ? Msg::vbOK : answers.takeFirst();
+}
+
 int ScriptedMessageService::msgBox(const QString &text, int flags, const QString &title)
 {
-    records.append({text, flags, title});
+    records.append({text, flags, title, {}});
     if (!answers.isEmpty())
         return answers.takeFirst();
     const int buttons = flags & 0x7;
@@ -79,7 +100,7 @@ int ScriptedMessageService::msgBox(const QString &text, int flags, const QString
 
 QString ScriptedMessageService::inputBox(const QString &prompt, const QString &title, const QString &)
 {
-    records.append({prompt, -1, title});
+    records.append({prompt, -1, title, {}});
     return inputs.isEmpty() ? QString() : inputs.takeFirst();
 }
 
