@@ -1,6 +1,8 @@
 // Modulback: the data backup, a consistent copy of the local database file beside it.
 #include "operators/backup.h"
 
+#include "operators/server_backup.h"
+
 #include "app/program_state.h"
 #include "platform/db/connection.h"
 #include "platform/ui/message_service.h"
@@ -154,8 +156,9 @@ CopyResult CopyDatabase(Connection &source, const QString &targetPath, int pages
 
 void Backup()
 {
-    // In server mode there is no database file to copy.
-    if (strDbType == QLatin1String("SQLSERVER") || !cnMain.sqliteHandle())
+    // A PostgreSQL database is dumped by its own tool; SQL Server mode has no file to copy.
+    const bool server = cnMain.postgresHandle();
+    if (!server && (strDbType == QLatin1String("SQLSERVER") || !cnMain.sqliteHandle()))
         return;
     const QString target = BackupTargetName(strDataPath, QDateTime::currentDateTime());
     for (;;) {
@@ -163,7 +166,7 @@ void Backup()
         QString why;
         {
             BusyCursor busy;
-            result = CopyDatabase(cnMain, target, -1, {}, &why);
+            result = server ? ModServerBackup::DumpDatabase(cnMain, target, &why) : CopyDatabase(cnMain, target, -1, {}, &why);
         }
         switch (result) {
         case CopyResult::Done:

@@ -1,6 +1,8 @@
 // ModRestore: the data restore, the open database replaced by one of its backups beside it.
 #include "operators/restore.h"
 
+#include "operators/server_backup.h"
+
 #include "app/program_state.h"
 #include "operators/backup.h"
 #include "operators/restore_window.h"
@@ -180,7 +182,9 @@ bool RestoreFrom(Connection &cn, const QString &backup, const std::function<bool
 {
     const QString name = QDir::toNativeSeparators(backup);
     QString why;
-    const QString prepared = steps().prepare(backup, &why);
+    // A server database has steps of its own (its dump tools).
+    const Steps s = cn.postgresHandle() ? ModServerBackup::PostgresSteps() : steps();
+    const QString prepared = s.prepare(backup, &why);
     if (prepared.isEmpty()) {
         MsgBox(QStringLiteral("备份文件“%1”不能用来恢复：%2\n数据没有改动。").arg(name, why), Msg::vbCritical);
         return false;
@@ -195,12 +199,12 @@ bool RestoreFrom(Connection &cn, const QString &backup, const std::function<bool
     } cleanup{prepared, backup};
     if (!confirm())
         return false;
-    const QString safety = steps().backupCurrent(cn, backup, &why);
+    const QString safety = s.backupCurrent(cn, backup, &why);
     if (safety.isEmpty()) {
         MsgBox(QStringLiteral("恢复前备份当前数据失败！%1\n数据没有改动。").arg(why), Msg::vbCritical);
         return false;
     }
-    if (!steps().replace(cn, prepared, &why)) {
+    if (!s.replace(cn, prepared, &why)) {
         MsgBox(QStringLiteral("数据恢复失败！%1\n数据没有改动。").arg(why), Msg::vbCritical);
         return false;
     }

@@ -5,11 +5,14 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "operators/backup.h"
+#include "operators/restore.h"
 #include "payroll/batch_modify.h"
 #include "payroll/month_lock.h"
 #include "payroll/wage_calculation.h"
 #include "payroll/wage_months.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace PayrollFixture;
@@ -123,6 +126,48 @@ private slots:
         QVERIFY(!ModGzjs::CalculateMonth(second, QStringLiteral("200504")));
         QCOMPARE(wage(first, QStringLiteral("200504"), QStringLiteral("002"), QStringLiteral("t2")), 600.0);
         QCOMPARE(ModPlxg::RunBatchModify(second, QStringLiteral("t3"), QStringLiteral("5"), {}), 6);
+    }
+
+    // 数据备份 dumps the server database under the usual name; 数据恢复 brings every month back
+    // as it was, keys, their numbering and the closed-month guard included; a file that is no
+    // dump is refused with the data untouched.
+    void dumpAndRestoreRoundTripTheMonths()
+    {
+        TestEnv env;
+        Connection &cn = openWithTwoMonths(env);
+        const QString april = monthDump(cn, QStringLiteral("200504")), march = monthDump(cn, QStringLiteral("200503"));
+        Modulback::Backup();
+        QCOMPARE(env.messages.records.size(), 1);
+        const QString done = env.messages.texts().first();
+        const QString prefix = QStringLiteral("数据备份完成!备份后的文件名称为： ");
+        QVERIFY2(done.startsWith(prefix), qPrintable(done));
+        const QString dump = done.mid(prefix.size()).chopped(1);
+        QVERIFY(QFileInfo(dump).fileName().startsWith(QLatin1String("data")) && dump.endsWith(QLatin1String(".bak")));
+        QFile file(dump);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("PGDMP"));  // pg_dump's custom format
+        QCOMPARE(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+
+        cn.execute(QStringLiteral("update rsgz set t1 = 1 where f0 = '200504'"));
+        cn.execute(QStringLiteral("delete from rsgz where f0 = '200503'"));
+        QVERIFY(ModRestore::RestoreFrom(cn, dump, [] { return true; }));
+        QCOMPARE(monthDump(cn, QStringLiteral("200504")), april);
+        QCOMPARE(monthDump(cn, QStringLiteral("200503")), march);
+        QVERIFY(env.messages.texts().last().startsWith(QStringLiteral("数据恢复完成！")));
+        // new rows are numbered after the restored ones; a closed month is still refused
+        const int highest = scalar(cn, QStringLiteral("select max(id) from rsgz")).toInt();
+        ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200505"));
+        QCOMPARE(scalar(cn, QStringLiteral("select min(id) from rsgz where f0 = '200505'")).toInt(), highest + 1);
+        cn.execute(QStringLiteral("insert into gzjz (f0) values ('200504')"));
+        QVERIFY_THROWS_EXCEPTION(DbError, cn.execute(QStringLiteral("update rsgz set t1 = 2 where f0 = '200504'")));
+
+        QFile bogus(env.path(QStringLiteral("data200011.bak")));
+        QVERIFY(bogus.open(QIODevice::WriteOnly) && bogus.write("not a dump") > 0);
+        bogus.close();
+        const QString now = monthDump(cn, QStringLiteral("200504"));
+        QVERIFY(!ModRestore::RestoreFrom(cn, bogus.fileName(), [] { return true; }));
+        QVERIFY(env.messages.texts().last().contains(QStringLiteral("不能用来恢复")));
+        QCOMPARE(monthDump(cn, QStringLiteral("200504")), now);
     }
 };
 
