@@ -23,6 +23,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+
 namespace {
 
 // Ten formula items over the default dictionary, some with conditions, the totals last.
@@ -43,6 +44,12 @@ const BenchItem kItems[] = {
     {"T39", "t1+t2+t3+t7+t8-t4-t5-t6", nullptr},
     {"T40", "t39-iif(t39>5000,(t39-5000)*0.1,0)", nullptr},
 };
+
+} // namespace
+
+#include "payroll_server.h"
+
+namespace {
 
 void check(int rc, sqlite3 *db, const char *what)
 {
@@ -354,12 +361,119 @@ void runImport(int n, const QString &folder)
     cn.close();
 }
 
+// The server figures of one size: the system's path on a PostgreSQL database beside the same SQL
+// sent through libpq (the generation and copy statements as the system writes them, which
+// PostgreSQL reads as they stand; the calculation's statements as the translation writes them).
+void runServerSize(int n, const server_bench::Cluster &c, const QString &program)
+{
+    using namespace server_bench;
+    build(c, n, kItems, int(std::size(kItems)));
+    Connection cn;
+    open(cn, c, QStringLiteral("bench_ours"));
+    PGconn *plain = connect(c, QStringLiteral("bench_plain"));
+    auto plainTx = [plain](const QStringList &statements) {
+        run(plain, QStringLiteral("begin"));
+        for (const QString &sql : statements)
+            run(plain, sql);
+        run(plain, QStringLiteral("commit"));
+    };
+    const SchemaLookup lookup = [&cn](const QString &t) { return cn.columns(t); };
+    QStringList calc;
+    for (const ModGzgs::FormulaItem &item : ModGzgs::ReadFormulaItems(cn, QStringLiteral("rsgz")))
+        calc << translateAccessSqlForPostgres(ModGzjs::CalcStatement(item, QStringLiteral("200412")), lookup);
+    const int rounds = 3;
+    auto measure = [&](const char *name, const std::function<void(int)> &ours, const std::function<void(int)> &base) {
+        double o = 1e99, b = 1e99;
+        for (int r = 0; r < rounds; ++r) {
+            o = std::min(o, timeMs([&] { ours(r); }));
+            b = std::min(b, timeMs([&] { base(r); }));
+        }
+        report(name, n, o, b);
+    };
+    auto month = [](const char *prefix, int r) { return QLatin1String(prefix) + QString::number(r + 1); };
+    measure(
+        "server_generate", [&](int r) { ModGzsc::GenerateMonthFromPersonnel(cn, month("20060", r)); },
+        [&](int r) { plainTx({ModGzsc::GenerateFromPersonnelSql(month("20070", r))}); });
+    measure(
+        "server_copy", [&](int r) { ModGzsc::CopyMonth(cn, month("20050", r), QStringLiteral("200411")); },
+        [&](int r) {
+            plainTx({ModGzsc::DeleteMonthSql(month("20050", r)), ModGzsc::CopyMonthSql(month("20050", r), QStringLiteral("200411"))});
+        });
+    ModGzsc::GenerateMonthFromPersonnel(cn, QStringLiteral("200412"));
+    plainTx({ModGzsc::GenerateFromPersonnelSql(QStringLiteral("200412"))});
+    measure(
+        "server_calculate",
+        [&](int) {
+            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412"), nullptr, ModGzjs::CalcMode::ItemByItem))
+                std::exit(3);
+        },
+        [&](int) { plainTx(calc); });
+    measure(
+        "server_calculate_fused",
+        [&](int) {
+            if (ModGzjs::CalculateMonth(cn, QStringLiteral("200412")))
+                std::exit(3);
+        },
+        [&](int) { plainTx(calc); });
+    const QString total = QStringLiteral("select count(*), sum(t40) from rsgz where f0='200412'");
+    PGresult *r = PQexec(plain, total.toUtf8().constData());
+    const double plainSum = QByteArray(PQgetvalue(r, 0, 1)).toDouble();
+    const qint64 plainRows = QByteArray(PQgetvalue(r, 0, 0)).toLongLong();
+    PQclear(r);
+    const QVariantList ours = cn.query(total).rows.value(0);
+    if (ours.value(0).toLongLong() != n || plainRows != n || std::abs(ours.value(1).toDouble() - plainSum) > 1e-6 * std::abs(plainSum)) {
+        std::fprintf(stderr, "results differ\n");
+        std::exit(4);
+    }
+    PQfinish(plain);
+    cn.close();
+
+    // Two desks: different months at once, the same two one after the other, the same month at once.
+    twoAtOnce(program, c, QStringLiteral("200410"), QStringLiteral("200411"), "server_two_processes_different_months", n);
+    QElapsedTimer serial;
+    serial.start();
+    for (const char *m : {"200410", "200411"}) {
+        QProcess one;
+        one.start(program, {QStringLiteral("--server-calculate"), c.settingsFile, QLatin1String(m)});
+        one.waitForFinished(-1);
+    }
+    std::printf("bench server_two_months_one_after_the_other n=%d wall_ms=%.1f\n", n, double(serial.nsecsElapsed()) / 1e6);
+    twoAtOnce(program, c, QStringLiteral("200409"), QStringLiteral("200409"), "server_two_processes_same_month", n);
+}
+
+int runServer(const QList<int> &sizes, const QString &program)
+{
+    // The tests' cluster when one is named, otherwise a throw-away one of scripts/postgres.sh.
+    QString settings = qEnvironmentVariable("RSGZ_TEST_POSTGRES");
+    QTemporaryDir dir;
+    const QString script = QStringLiteral(RSGZ_SOURCE_DIR "/scripts/postgres.sh");
+    if (settings.isEmpty()) {
+        if (QProcess::execute(script, {QStringLiteral("start"), dir.path() + QStringLiteral("/pg")}) != 0)
+            return 1;
+        settings = dir.path() + QStringLiteral("/pg/settings");
+    }
+    const server_bench::Cluster c = server_bench::readCluster(settings);
+    for (int n : sizes)
+        runServerSize(n, c, program);
+    if (qEnvironmentVariableIsEmpty("RSGZ_TEST_POSTGRES"))
+        QProcess::execute(script, {QStringLiteral("stop"), dir.path() + QStringLiteral("/pg")});
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QList<int> sizes{1000, 10000, 100000};
+    if (argc > 3 && QByteArray(argv[1]) == "--server-calculate")
+        return server_bench::calculateChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc > 1 && QByteArray(argv[1]) == "--server") {
+        QList<int> serverSizes;
+        for (int i = 2; i < argc; ++i)
+            serverSizes << QByteArray(argv[i]).toInt();
+        return runServer(serverSizes.isEmpty() ? QList<int>{10000, 100000} : serverSizes, QCoreApplication::applicationFilePath());
+    }
     if (argc > 1 && QByteArray(argv[1]) == "import") {
         QTemporaryDir dir;
         runImport(10000, dir.path());
