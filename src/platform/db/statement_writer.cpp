@@ -319,12 +319,17 @@ QStringList StatementWriter::selectInto(const Select &s)
         defs.append({column, found ? found->declaredType : QString(), found && found->autoIncrement});
     }
     QStringList columnDefs, names;
+    QList<ColumnInfo> keys;  // the auto-numbered key, filled with the source's numbers
     bool keyUsed = false;
     for (const Def &def : defs) {
         QString text = name(def.name);
         if (def.autoIncrement && !keyUsed) {
             text += QStringLiteral(" counter");
             keyUsed = true;
+            ColumnInfo key;
+            key.name = def.name;
+            key.autoIncrement = true;
+            keys << key;
         } else if (!def.type.isEmpty()) {
             text += QLatin1Char(' ') + def.type;
         }
@@ -333,7 +338,8 @@ QStringList StatementWriter::selectInto(const Select &s)
     }
     const QStringList create =
         createTable(QStringLiteral("create table %1 (%2)").arg(name(s.into), columnDefs.join(QStringLiteral(", "))));
-    return create + QStringList{QStringLiteral("INSERT INTO %1 (%2) ").arg(name(s.into), names.join(QLatin1Char(','))) + select(s)};
+    return create + QStringList{QStringLiteral("INSERT INTO %1 (%2) ").arg(name(s.into), names.join(QLatin1Char(','))) + select(s)}
+           + afterInsert(s.into, keys);
 }
 
 } // namespace jet
