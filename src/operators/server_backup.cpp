@@ -112,6 +112,7 @@ bool replaceData(Connection &cn, const QString &prepared, QString *why)
         return false;
     try {
         Transaction tx(cn);
+        cn.executeNative(QStringLiteral("SET LOCAL statement_timeout = 0"));  // a large payroll takes its time
         cn.executeNative(QStringLiteral("DROP SCHEMA IF EXISTS rsgz_replaced CASCADE"));
         cn.executeNative(QStringLiteral("ALTER SCHEMA public RENAME TO rsgz_replaced"));
         cn.executeNative(restoreScript(script));
