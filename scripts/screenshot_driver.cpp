@@ -8,6 +8,7 @@
 #include "dictionary/commands.h"
 #include "dictionary/personnel_tables.h"
 #include "operators/commands.h"
+#include "operators/database_settings_window.h"
 #include "payroll/commands.h"
 #include "payroll/batch_modify_window.h"
 #include "payroll/employee_generation_window.h"
@@ -351,6 +352,16 @@ int main(int argc, char *argv[])
     preview.previewWidget()->fitInView();
     const QString bmbm = g_out + QStringLiteral("/Report_bmbm.png");
     std::printf("%s %s\n", preview.previewWidget()->grab().save(bmbm) ? "saved" : "not saved", qPrintable(bmbm));
+    // The server settings window as the local kinds and as PostgreSQL (with its port) show it.
+    const QString kindBefore = strDbType;
+    for (const QString &kind : {QStringLiteral("SQLSERVER"), QStringLiteral("POSTGRESQL")}) {
+        strDbType = kind;
+        sysset settings;
+        settings.show();
+        settle(200);
+        saveWindow(&settings, QStringLiteral("sysset_") + kind.toLower());
+    }
+    strDbType = kindBefore;
     cnMain.close();
     return 0;
 }

@@ -8,7 +8,7 @@
 inline const QString kAppTitle = QStringLiteral("禾沐馆务");  // settings name, status bar, captions
 
 extern Connection cnMain;     // the one database connection of the run
-extern QString strDbType;     // "ACCESS" or "SQLSERVER"
+extern QString strDbType;     // "ACCESS", "SQLSERVER" or "POSTGRESQL"
 extern QString strDataPath;   // folder of the local database file, no trailing separator
 extern QString strDataFile;   // file name of the local database file
 extern QString strConnect;    // the server connection string of this run

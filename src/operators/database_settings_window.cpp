@@ -38,7 +38,10 @@ sysset::sysset(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("sysset"));
     setWindowTitle(QStringLiteral("系统设置"));
-    setFixedSize(Twips::toPx(5400), Twips::toPx(3300));
+    // A PostgreSQL server also has a port; the other kinds keep the four boxes.
+    const bool askPort = strDbType == QLatin1String("POSTGRESQL");
+    const int buttonsTop = askPort ? 3120 : 2580;
+    setFixedSize(Twips::toPx(5400), Twips::toPx(buttonsTop + 720));
 
     // The background picture is decoration: a file that is missing or unreadable is ignored.
     const QPixmap background(Shell::instance().programFolder() + QStringLiteral("/dcback.wmf"));
@@ -57,14 +60,19 @@ sysset::sysset(QWidget *parent) : QDialog(parent)
     username = makeBox(this, QStringLiteral("username"), Label3, 1380);
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("请输入数据库密码："), 1920);
     password = makeBox(this, QStringLiteral("password"), Label4, 1920);
+    if (askPort) {
+        Label5 = makeLabel(this, QStringLiteral("Label5"), QStringLiteral("请输入服务器端口："), 2460);
+        port = makeBox(this, QStringLiteral("port"), Label5, 2460);
+        port->setText(GetSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("port"), QStringLiteral("5432")));
+    }
 
     Command1 = new QPushButton(QStringLiteral("确定(&Y)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(1500, 2580, 1200, 420));
+    Command1->setGeometry(Twips::rect(1500, buttonsTop, 1200, 420));
     Command1->setDefault(true);
     Command2 = new QPushButton(QStringLiteral("取消(&Q)"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(3000, 2580, 1200, 420));
+    Command2->setGeometry(Twips::rect(3000, buttonsTop, 1200, 420));
 
     connect(Command1, &QPushButton::clicked, this, &sysset::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &sysset::Command2_Click);
@@ -77,10 +85,20 @@ void sysset::Command1_Click()
         server->setFocus();
         return;
     }
+    bool portOk = true;
+    const int portNumber = port ? port->text().trimmed().toInt(&portOk) : 0;
+    if (port && (!portOk || portNumber < 1 || portNumber > 65535)) {
+        MsgBox(QStringLiteral("服务器端口应为 1 到 65535 之间的整数！"), Msg::vbExclamation, QStringLiteral("提示"));
+        port->setFocus();
+        port->selectAll();
+        return;
+    }
     SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), server->text());
     SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("database"), database->text());
     SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("username"), username->text());
     SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("password"), password->text());
+    if (port)
+        SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("port"), QString::number(portNumber));
     // The new values take effect at the next start.
     Shell::instance().endProgram();
     accept();

@@ -13,17 +13,19 @@ public:
     explicit sysset(QWidget *parent = nullptr);
 
 private:
-    void Command1_Click();  // 确定: checks, stores the four values and ends the program
+    void Command1_Click();  // 确定: checks, stores the values and ends the program
     void Command2_Click();  // 取消: closes without storing
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label3 = nullptr;
     QLabel *Label4 = nullptr;
+    QLabel *Label5 = nullptr;  // the port, asked only for a PostgreSQL server
     QLineEdit *server = nullptr;
     QLineEdit *database = nullptr;
     QLineEdit *username = nullptr;
     QLineEdit *password = nullptr;
+    QLineEdit *port = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
 };

@@ -1,4 +1,4 @@
-// Tests of the database settings window: refusals, storing the four values, cancelling.
+// Tests of the database settings window: refusals, storing the values, cancelling, the server's port.
 #include "support/test_env.h"
 
 #include "app/program_state.h"
@@ -83,6 +83,46 @@ private slots:
         QCOMPARE(stored(QStringLiteral("database")), QStringLiteral("hydb"));
         QCOMPARE(stored(QStringLiteral("username")), QString());
         QCOMPARE(stored(QStringLiteral("password")), QStringLiteral("p;w'd"));
+        QCOMPARE(env.shell.endRequests, 1);
+        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("port")), nullptr);  // asked for PostgreSQL only
+        QCOMPARE(stored(QStringLiteral("port")), QStringLiteral("<none>"));
+    }
+
+    // For a PostgreSQL server the window also asks for the port: shown with the stored one,
+    // only a whole number 1-65535 is stored, anything else is refused with nothing stored.
+    void postgresAsksForPort()
+    {
+        TestEnv env;
+        const QString kindBefore = strDbType;
+        strDbType = QStringLiteral("POSTGRESQL");
+        SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("port"), QStringLiteral("5544"));
+        sysset window;
+        strDbType = kindBefore;
+        auto *port = window.findChild<QLineEdit *>(QStringLiteral("port"));
+        QVERIFY(port);
+        QCOMPARE(port->accessibleName(), QStringLiteral("请输入服务器端口："));
+        QCOMPARE(port->text(), QStringLiteral("5544"));
+        QVERIFY(port->geometry().bottom() < window.findChild<QPushButton *>(QStringLiteral("Command1"))->geometry().top());
+        QVERIFY(window.rect().contains(window.findChild<QPushButton *>(QStringLiteral("Command2"))->geometry()));
+
+        const QStringList refused = {QStringLiteral("3,500"), QStringLiteral("0"), QStringLiteral("65536"), QStringLiteral("-1"),
+                                     QStringLiteral("54 32"), QStringLiteral("5432;"), QString()};
+        env.dialogs.steps << [&](QDialog *d) {
+            type(d, QStringLiteral("server"), QStringLiteral("db.centre.lan"));
+            type(d, QStringLiteral("database"), QStringLiteral("rsgz"));
+            for (const QString &text : refused) {
+                type(d, QStringLiteral("port"), text);
+                click(d, QStringLiteral("Command1"));
+            }
+            QCOMPARE(stored(QStringLiteral("server")), QStringLiteral("<none>"));
+            type(d, QStringLiteral("port"), QStringLiteral(" 6543 "));
+            click(d, QStringLiteral("Command1"));
+        };
+        QCOMPARE(ShowModal(&window), int(QDialog::Accepted));
+        QCOMPARE(env.messages.records.size(), refused.size());
+        QCOMPARE(env.messages.records.first().text, QStringLiteral("服务器端口应为 1 到 65535 之间的整数！"));
+        QCOMPARE(stored(QStringLiteral("port")), QStringLiteral("6543"));
+        QCOMPARE(stored(QStringLiteral("server")), QStringLiteral("db.centre.lan"));
         QCOMPARE(env.shell.endRequests, 1);
     }
 };
