@@ -1,7 +1,7 @@
 // Tests of the windows as a new user meets them: a new database at 144 dpi on a 1280×1024 screen.
 // Every window opens without a message, fits the main area and has every control within reach;
 // maximised or made as small as it allows, no two controls meet; windows open cascaded or where
-// they were; the keyboard reaches the editors' commands.
+// they were; every input has an accessible name; the keyboard reaches the editors' commands.
 #include "support/test_env.h"
 
 #include "app/main_window.h"
@@ -16,6 +16,9 @@
 #include "printing/commands.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -27,8 +30,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace {
@@ -113,6 +118,27 @@ QStringList outOfReach(QWidget *window)
     return out;
 }
 
+// Visible inputs (boxes, lists, grids) whose accessible name is empty: a screen reader, and the
+// acceptance tests that drive the program through it, could not tell them apart.
+QStringList unnamedInputs(QWidget *window)
+{
+    QStringList out;
+    for (QWidget *w : shownWidgets(window)) {
+        const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w) ||
+                           qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) ||
+                           (qobject_cast<QAbstractItemView *>(w) && !qobject_cast<QHeaderView *>(w));
+        // a combo box's or spin box's own line edit and a grid's cell editor are named by their owner
+        const bool part = qobject_cast<QComboBox *>(w->parentWidget()) || qobject_cast<QAbstractSpinBox *>(w->parentWidget()) ||
+                          underViewport(w, window);
+        if (!input || part)
+            continue;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w);
+        if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
+            out << window->objectName() + QLatin1Char('/') + w->objectName() + QLatin1Char('(') + w->metaObject()->className() + QLatin1Char(')');
+    }
+    return out;
+}
+
 QString names(const QSet<QPair<QWidget *, QWidget *>> &pairs)
 {
     QStringList out;
@@ -174,6 +200,7 @@ void TestWindows::everyWindowOnANewDatabase()
         QVERIFY2(p.env.messages.records.isEmpty(), qPrintable(name + QLatin1Char(' ') + p.env.messages.texts().join('|')));
         QVERIFY2(area.contains(sub->geometry()), qPrintable(name));
         QVERIFY2(outOfReach(window).isEmpty(), qPrintable(outOfReach(window).join(' ')));
+        QVERIFY2(unnamedInputs(window).isEmpty(), qPrintable(unnamedInputs(window).join(' ')));
         if (name == QLatin1String("FrmRSdagl"))  // the personnel fields at the first opening
             QCOMPARE(qobject_cast<FrmRSdagl *>(window)->fieldBoxes().size(), 15);
 
