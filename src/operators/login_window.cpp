@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -209,8 +210,15 @@ void frmLogin::cmdOK_Click()
         mainWindow->setPanelText(2, QStringLiteral("操做员:") + name);
         mainWindow->setPanelText(1, kAppTitle);
     }
+    const bool otherOperator = strCzyName != name;
     strCzyName = name;
     mCzyqx(strCzyName);
+    // The password window changes the password of the operator who opened it: it does not stay
+    // open for somebody else.
+    if (form_main *mainWindow = form_main::instance(); mainWindow && otherOperator)
+        if (QWidget *password = mainWindow->findChildWindow(QStringLiteral("frm_czy_password")))
+            if (auto *frame = qobject_cast<QMdiSubWindow *>(password->parentWidget()))
+                frame->close();
     accept();
 }
 
