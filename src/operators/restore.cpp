@@ -25,7 +25,14 @@ namespace {
 // is not a backup of this program's database.
 const char *const kExpectedTables[] = {"czyzd", "czy", "zwlx", "czyrz", "dh_codedict", "PR_codedict", "bmcode", "ckv_zc"};
 
-QString sqliteText(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+// SQLite's words, in Chinese where they name something a person can act on (not a database, locked, ...).
+QString inChinese(const QString &sqlite)
+{
+    const DbError::Cause cause = dbErrorCauseOf(sqlite);
+    return cause == DbError::Cause::Statement ? sqlite : dbErrorCauseDescription(cause);
+}
+
+QString sqliteText(sqlite3 *db) { return inChinese(QString::fromUtf8(sqlite3_errmsg(db))); }
 
 // An SQLite file opened on its own handle, closed with the object.
 struct SqliteFile {
@@ -52,7 +59,7 @@ QString copyPages(sqlite3 *dst, sqlite3 *src)
     const int finished = sqlite3_backup_finish(backup);
     if (rc == SQLITE_DONE && finished == SQLITE_OK)
         return {};
-    return QString::fromUtf8(sqlite3_errstr(rc == SQLITE_DONE ? finished : rc));
+    return inChinese(QString::fromUtf8(sqlite3_errstr(rc == SQLITE_DONE ? finished : rc)));
 }
 
 // What is wrong with the database of db: SQLite's integrity check, then the tables it lacks.

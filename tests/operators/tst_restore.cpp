@@ -179,6 +179,11 @@ void TestRestore::damagedBackupsChangeNothing()
     }
     QCOMPARE(asked, 0);
     QVERIFY(env.messages.records.first().text.contains(QStringLiteral("czy、")));  // the tables it lacks are named
+    env.messages.records.clear();
+    QVERIFY(!ModRestore::RestoreFrom(cn, notADatabase, [] { return true; }));
+    QVERIFY2(env.messages.records.value(0).text.contains(QStringLiteral("文件不是数据库")) &&
+                 !env.messages.records.value(0).text.contains(QStringLiteral("file is not")),
+             qPrintable(env.messages.records.value(0).text));
     QCOMPARE(QDir(env.folder()).entryList({QStringLiteral("*.bak")}).size(), 4);  // no safety backup was made
 
     // The sound one still restores.

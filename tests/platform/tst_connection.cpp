@@ -246,6 +246,21 @@ private slots:
         }
         for (const char *folder : {"ro", "shut"})
             QFile::setPermissions(env.path(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        // A file that is no database (a text, a spreadsheet saved under the name) is said so in Chinese.
+        QFile text(env.path("notes.mdb"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("员工,工资\n001,3500\n").repeated(300));
+        text.close();
+        try {
+            cn.open(openString(env.path("notes.mdb")));
+            QFAIL("a text file was opened as a database");
+        } catch (const DbError &e) {
+            QVERIFY2(e.cause == DbError::Cause::NotDatabase && e.description.contains("文件不是数据库") &&
+                         !e.description.contains("file is not"),
+                     qPrintable(e.description));
+            QCOMPARE(e.numbered(), e.description);
+        }
     }
 
     void transactionsNestAndRollBack()

@@ -72,6 +72,8 @@ const CauseText kCauses[] = {
     {DbError::Cause::NoAccess, "access permission denied", "没有访问数据库文件的权限。"},
     {DbError::Cause::DiskFull, "database or disk is full", "磁盘已满，数据无法写入。"},
     {DbError::Cause::DiskIo, "disk i/o error", "读写磁盘时出错，数据无法读写。"},
+    {DbError::Cause::NotDatabase, "file is not a database", "文件不是数据库，或者已经损坏。"},
+    {DbError::Cause::NotDatabase, "database disk image is malformed", "文件不是数据库，或者已经损坏。"},
 };
 
 } // namespace

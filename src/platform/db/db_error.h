@@ -29,6 +29,7 @@ struct DbError : public std::exception {
         NoAccess,  // the file or its folder may not be read
         DiskFull,  // no room left on the disk
         DiskIo,    // the disk failed to read or write
+        NotDatabase,  // the file is not a database, or a damaged one
     };
 
     DbError() = default;
