@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace ModRsdr {
 
@@ -104,6 +105,10 @@ ImportPlan PlanImport(Connection &cn, const SheetTable &table, const QString &ta
             if (problem)
                 row.problems << (problem->isEmpty() ? QStringLiteral("%1 的类型“%2”不能导入").arg(col.field.colmName, col.field.colmType)
                                                     : problem->trimmed());
+            // A line break, tab or NUL inside a value cannot be shown in a one-line box, and a
+            // server database refuses a NUL: such a value is named instead of stored.
+            if (std::any_of(value.cbegin(), value.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+                row.problems << QStringLiteral("%1 含有换行、制表符等控制字符").arg(col.field.colmName.trimmed());
         }
         if (numberColumn >= 0) {
             const QString number = row.values.at(numberColumn);

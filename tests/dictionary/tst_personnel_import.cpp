@@ -79,11 +79,13 @@ void TestPersonnelImport::refusesTheWholeFileWhenARowFails()
                                                  "003,%1,100\n"
                                                  " 001 ,王五,1\n"
                                                  "004,赵六,1\n"
-                                                 "004,钱七,abc\n").arg(tooLong),
+                                                 "004,钱七,abc\n"
+                                                 "005,\"周\n八\",1\n"
+                                                 "006,吴%2九,1\n").arg(tooLong, QString(QChar(0))),
                                   "UTF-8");
     const ModRsdr::ImportPlan plan = ModRsdr::PlanImport(cn, ReadSheetFile(path));
     QVERIFY(!plan.ok());
-    QCOMPARE(plan.problemRows(), 4);
+    QCOMPARE(plan.problemRows(), 6);
     const auto problems = [&](int i) { return plan.rows.at(i).problems.join(QLatin1Char('|')); };
     QVERIFY2(problems(0).contains(QStringLiteral("基本工资")) && problems(0).contains(QStringLiteral("数字")), qPrintable(problems(0)));
     QVERIFY2(problems(1).contains(QStringLiteral("超长")), qPrintable(problems(1)));
@@ -91,6 +93,9 @@ void TestPersonnelImport::refusesTheWholeFileWhenARowFails()
     QVERIFY(problems(3).isEmpty());
     QVERIFY2(problems(4).contains(QStringLiteral("第 5 行重复")) && problems(4).contains(QStringLiteral("数字")),
              qPrintable(problems(4)));
+    // a line break kept inside quotes, and a NUL
+    for (int i : {5, 6})
+        QCOMPARE(problems(i), QStringLiteral("姓 名 含有换行、制表符等控制字符"));
     QCOMPARE(ModRsdr::RunImport(cn, plan), 0);
     QCOMPARE(employees(cn).size(), 1);
 
