@@ -177,6 +177,27 @@ sqlite3 *Connection::sqliteHandle() const { return m_provider ? m_provider->sqli
 
 pg_conn *Connection::postgresHandle() const { return m_provider ? m_provider->postgresHandle() : nullptr; }
 
+void SavepointProvider::begin(int depth)
+{
+    runControl(depth == 0 ? QStringLiteral("begin") : QStringLiteral("savepoint sp%1").arg(depth));
+}
+
+void SavepointProvider::commit(int depth)
+{
+    runControl(depth == 0 ? QStringLiteral("commit") : QStringLiteral("release savepoint sp%1").arg(depth));
+}
+
+void SavepointProvider::rollback(int depth)
+{
+    if (depth == 0) {
+        if (inTransaction())
+            runControl(QStringLiteral("rollback"));
+        return;
+    }
+    runControl(QStringLiteral("rollback to savepoint sp%1").arg(depth));
+    runControl(QStringLiteral("release savepoint sp%1").arg(depth));
+}
+
 Transaction::Transaction(Connection &cn) : m_cn(cn) { m_cn.beginTransaction(); }
 
 Transaction::~Transaction()

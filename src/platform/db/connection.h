@@ -50,6 +50,18 @@ public:
     virtual pg_conn *postgresHandle() const { return nullptr; }
 };
 
+// A provider whose nested transactions are SQL savepoints: depth 0 is the transaction itself.
+class SavepointProvider : public Provider {
+public:
+    void begin(int depth) override;
+    void commit(int depth) override;
+    void rollback(int depth) override;
+
+protected:
+    virtual void runControl(const QString &sql) = 0;  // a statement of the backend's own, no parameters
+    virtual bool inTransaction() const = 0;
+};
+
 class Connection {
 public:
     Connection();

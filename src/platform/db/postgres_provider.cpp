@@ -455,27 +455,6 @@ QList<ColumnInfo> PostgresProvider::columns(const QString &table)
     return result;
 }
 
-void PostgresProvider::begin(int depth)
-{
-    plain(depth == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT sp%1").arg(depth));
-}
-
-void PostgresProvider::commit(int depth)
-{
-    plain(depth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT sp%1").arg(depth));
-}
-
-void PostgresProvider::rollback(int depth)
-{
-    if (depth == 0) {
-        if (inTransaction())
-            plain(QStringLiteral("ROLLBACK"));
-        return;
-    }
-    plain(QStringLiteral("ROLLBACK TO SAVEPOINT sp%1").arg(depth));
-    plain(QStringLiteral("RELEASE SAVEPOINT sp%1").arg(depth));
-}
-
 // ---- error numbering ----------------------------------------------------------------------------
 
 int dbErrorNumberForSqlstate(const QString &state)

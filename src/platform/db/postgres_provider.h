@@ -9,7 +9,7 @@
 struct pg_conn;
 struct pg_result;
 
-class PostgresProvider : public Provider {
+class PostgresProvider : public SavepointProvider {
 public:
     // Opens the database; the expression language's functions are created in it when missing.
     PostgresProvider(const QString &server, int port, const QString &database, const QString &user,
@@ -22,9 +22,6 @@ public:
     int execute(const QString &sql, const QVariantList &params) override;
     ResultSet query(const QString &sql, const QVariantList &params) override;
     QList<ColumnInfo> columns(const QString &table) override;
-    void begin(int depth) override;
-    void commit(int depth) override;
-    void rollback(int depth) override;
     void setCommandTimeout(int seconds) override;
     void executeNative(const QString &sql) override;
     pg_conn *postgresHandle() const override { return m_conn; }
@@ -32,13 +29,16 @@ public:
     // The connection's own settings as libpq reads them (host, port, dbname, user), for the tools.
     QString server() const { return m_server; }
 
+protected:
+    void runControl(const QString &sql) override { plain(sql); }
+    bool inTransaction() const override;
+
 private:
     // Runs the system's statement: translated, each resulting statement with the parameters it names.
     int run(const QString &sql, const QVariantList &params, ResultSet *out);
     int runTranslated(const QString &statement, const QString &sqlText, const QVariantList &params, ResultSet *out);
     // A statement of the backend's own, without parameters; errors as DbError.
     void plain(const QString &sql);
-    bool inTransaction() const;
     void ensureFunctions();
     [[noreturn]] void fail(pg_result *res, const QString &sql);
 

@@ -268,23 +268,4 @@ QList<ColumnInfo> SqliteProvider::columns(const QString &table)
     return result;
 }
 
-void SqliteProvider::begin(int depth)
-{
-    runPlain(depth == 0 ? QStringLiteral("begin") : QStringLiteral("savepoint sp%1").arg(depth));
-}
-
-void SqliteProvider::commit(int depth)
-{
-    runPlain(depth == 0 ? QStringLiteral("commit") : QStringLiteral("release savepoint sp%1").arg(depth));
-}
-
-void SqliteProvider::rollback(int depth)
-{
-    if (depth == 0) {
-        if (m_db && !sqlite3_get_autocommit(m_db))
-            runPlain(QStringLiteral("rollback"));
-        return;
-    }
-    runPlain(QStringLiteral("rollback to savepoint sp%1").arg(depth));
-    runPlain(QStringLiteral("release savepoint sp%1").arg(depth));
-}
+bool SqliteProvider::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }

@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QSqlDatabase>
 
-class SqliteProvider : public Provider {
+class SqliteProvider : public SavepointProvider {
 public:
     // Opens the file; without create a missing file is a failure, as the old provider had it.
     SqliteProvider(const QString &path, bool create);
@@ -18,10 +18,11 @@ public:
     int execute(const QString &sql, const QVariantList &params) override;
     ResultSet query(const QString &sql, const QVariantList &params) override;
     QList<ColumnInfo> columns(const QString &table) override;
-    void begin(int depth) override;
-    void commit(int depth) override;
-    void rollback(int depth) override;
     sqlite3 *sqliteHandle() const override { return m_db; }
+
+protected:
+    void runControl(const QString &sql) override { runPlain(sql); }
+    bool inTransaction() const override;
 
 private:
     // Runs the translated statements; the last one's rows go to out when out is given.
