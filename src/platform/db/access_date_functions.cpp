@@ -10,8 +10,6 @@ namespace accval {
 
 namespace {
 
-constexpr double kLongMin = -2147483648.0, kLongMax = 2147483647.0;
-
 // The date argument; Null gives a Null result.
 bool dateArgument(sqlite3_context *ctx, sqlite3_value *v, QDateTime *out)
 {

@@ -12,7 +12,6 @@ namespace {
 
 constexpr double kSingleMax = 3.402823466e38;
 constexpr double kCurrencyMax = 922337203685477.5807;
-constexpr qint64 kLongMin = -2147483648LL, kLongMax = 2147483647LL;
 
 // Both arguments as numbers; Null gives a Null result, anything else that is no number a mismatch.
 bool twoNumbers(sqlite3_context *ctx, sqlite3_value **argv, double *a, double *b)
@@ -160,7 +159,7 @@ bool bitsOf(sqlite3_context *ctx, sqlite3_value *v, Bits *out)
     if (isNull(v))
         return true;
     qint64 n;
-    if (!wholeArgument(ctx, v, double(kLongMin), double(kLongMax), &n))
+    if (!wholeArgument(ctx, v, kLongMin, kLongMax, &n))
         return false;
     out->null = false;
     out->v = n;
@@ -301,7 +300,7 @@ void fnChooseIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
     if (isNull(argv[0]))
         return sqlite3_result_null(ctx);
     qint64 n;
-    if (wholeArgument(ctx, argv[0], double(kLongMin), double(kLongMax), &n))
+    if (wholeArgument(ctx, argv[0], kLongMin, kLongMax, &n))
         sqlite3_result_int64(ctx, n);
 }
 
@@ -432,7 +431,7 @@ const Registration kOperators[] = {
     {"acc_store_single", 1, fnStoreReal<0>, true},
     {"acc_store_double", 1, fnStoreReal<1>, true},
     {"acc_store_currency", 1, fnStoreReal<2>, true},
-    {"acc_store_long", 1, fnStoreWhole<kLongMin, kLongMax>, true},
+    {"acc_store_long", 1, fnStoreWhole<qint64(kLongMin), qint64(kLongMax)>, true},
     {"acc_store_integer", 1, fnStoreWhole<-32768, 32767>, true},
     {"acc_store_byte", 1, fnStoreWhole<0, 255>, true},
     {"acc_store_text", 1, fnStoreText, true},

@@ -12,6 +12,9 @@ struct sqlite3_value;
 
 namespace accval {
 
+// The range of the language's Long, which counts, positions and whole-number arguments must fit.
+inline constexpr double kLongMin = -2147483648.0, kLongMax = 2147483647.0;
+
 // The errors a function or operator raises; the provider numbers them by these texts.
 enum class Fault { TypeMismatch, Overflow, DivisionByZero, InvalidCall };
 extern const char *const kOverflowText;
