@@ -31,7 +31,9 @@ void click(QDialog *dialog, const QString &button)
 class TestDatabaseSettings : public QObject {
     Q_OBJECT
 private slots:
-    void refusesMissingServerOrDatabase()
+    // Without server or database the values are refused and nothing is stored; Cancel stores
+    // nothing either; saving stores them and ends the program.
+    void refusesStoresAndEnds()
     {
         TestEnv env;
         SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("old"));
@@ -55,36 +57,29 @@ private slots:
         const int result = ShowModal(&window);
         QCOMPARE(result, int(QDialog::Rejected));
         QCOMPARE(shownResult, 1);
-        QCOMPARE(env.messages.records.size(), 2);
-        for (const auto &r : env.messages.records) {
-            QCOMPARE(r.text, QStringLiteral("服务器名称与数据库名称都不能为空！"));
-            QCOMPARE(r.title, QStringLiteral("提示"));
-            QCOMPARE(r.flags, 48);
-        }
+        QCOMPARE(env.messages.texts(), QStringList(2, QStringLiteral("服务器名称与数据库名称都不能为空！")));
+        QVERIFY(env.messages.records[0].title == QStringLiteral("提示") && env.messages.records[0].flags == 48);
         QCOMPARE(stored(QStringLiteral("server")), QStringLiteral("old"));
         QCOMPARE(stored(QStringLiteral("database")), QStringLiteral("<none>"));
         QCOMPARE(env.shell.endRequests, 0);
-    }
 
-    void savingStoresValuesAndEndsProgram()
-    {
-        TestEnv env;
-        sysset window;
+        // Saved: stored as typed (user name and password may be empty), and the program ends.
+        env.messages.records.clear();
+        sysset saving;
         env.dialogs.steps << [](QDialog *d) {
             type(d, QStringLiteral("server"), QStringLiteral(" srv01\\SQL "));
             type(d, QStringLiteral("database"), QStringLiteral("hydb"));
             type(d, QStringLiteral("password"), QStringLiteral("p;w'd"));
             click(d, QStringLiteral("Command1"));
         };
-        QCOMPARE(ShowModal(&window), int(QDialog::Accepted));
+        QCOMPARE(ShowModal(&saving), int(QDialog::Accepted));
         QVERIFY(env.messages.records.isEmpty());
-        // Stored as typed; user name and password may be empty.
         QCOMPARE(stored(QStringLiteral("server")), QStringLiteral(" srv01\\SQL "));
         QCOMPARE(stored(QStringLiteral("database")), QStringLiteral("hydb"));
         QCOMPARE(stored(QStringLiteral("username")), QString());
         QCOMPARE(stored(QStringLiteral("password")), QStringLiteral("p;w'd"));
         QCOMPARE(env.shell.endRequests, 1);
-        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("port")), nullptr);  // asked for PostgreSQL only
+        QCOMPARE(saving.findChild<QLineEdit *>(QStringLiteral("port")), nullptr);  // asked for PostgreSQL only
         QCOMPARE(stored(QStringLiteral("port")), QStringLiteral("<none>"));
     }
 

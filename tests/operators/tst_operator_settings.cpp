@@ -19,7 +19,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
-#include <sqlite3.h>
 
 using ModCzygl::OperatorPermissions;
 
@@ -140,17 +139,15 @@ private slots:
         QCOMPARE(env.messages.texts(), QStringList(3, QStringLiteral("操作员姓名重复，请重新输入。")));
         const QStringList hostile{QStringLiteral("x'); delete from czy; --"), QStringLiteral("张三😀"), QString(300, QChar(u'长'))};
         d.click("new");  // pasted, as no key types a NUL
-        d.find<QLineEdit>("Text1")->setText(QStringLiteral("nul") + QChar(0) + QStringLiteral("x"));
-        d.find<QLineEdit>("Text2")->setText(QStringLiteral("p"));
-        d.find<QLineEdit>("Text3")->setText(QStringLiteral("p"));
+        for (const auto &[box, text] : {std::pair{"Text1", QStringLiteral("nul") + QChar(0) + 'x'}, {"Text2", QString('p')}, {"Text3", QString('p')}})
+            d.find<QLineEdit>(box)->setText(text);
         d.click("save");
         QCOMPARE(env.messages.texts().last(), QStringLiteral("操作员姓名和口令中不能含有控制字符，请重新输入。"));
-        for (const QString &name : hostile)
+        for (const QString &name : hostile) {
             QCOMPARE(ModCzygl::AddOperator(cn, name, QStringLiteral("p"), QStringLiteral("p"), {}), ModCzygl::AddResult::Added);
-        QCOMPARE(ModCzygl::AddOperator(cn, QStringLiteral("张三😀"), QStringLiteral("p"), QStringLiteral("p"), {}),
-                 ModCzygl::AddResult::Duplicate);
-        for (const QString &name : hostile)
+            QCOMPARE(ModCzygl::AddOperator(cn, name, QStringLiteral("q"), QStringLiteral("q"), {}), ModCzygl::AddResult::Duplicate);
             QCOMPARE(count(cn, QStringLiteral("select count(*) from czyzd where czy_name='") + QString(name).replace("'", "''") + "'"), 1);
+        }
         QVERIFY(count(cn, QStringLiteral("select count(*) from czy")) > 0);
         cn.execute(QStringLiteral("delete from czyzd where czy_no>3"));
 
@@ -209,13 +206,9 @@ private slots:
         QCOMPARE(d.checked(), QStringList{QStringLiteral("会员登记")});
         QTest::mouseClick(d.find<QWidget>("Check1"), Qt::LeftButton);
         QCOMPARE(d.checked(), kPermissionNames);
-        QTest::mouseClick(d.find<QWidget>("Check1"), Qt::LeftButton);
-        QVERIFY(d.checked().isEmpty());
-        // Toggled by assistive technology (no click at all), it ticks and clears the list just the same.
+        // Toggled by assistive technology (no click at all), it clears the list just the same.
         QAccessibleInterface *box = QAccessible::queryAccessibleInterface(d.find<QWidget>("Check1"));
         QVERIFY(box && box->actionInterface());
-        box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QCOMPARE(d.checked(), kPermissionNames);
         box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         QVERIFY(d.checked().isEmpty());
         d.click("save");
@@ -223,12 +216,19 @@ private slots:
         QCOMPARE(OperatorPermissions(cn, QStringLiteral("O'Neil")).size(), 3);
     }
 
+    // Deleting from the window; names that differ only in letter case (an older database may hold
+    // them) are different operators: saving, reading and deleting one touches none of the other's rows.
     void deletingOperators()
     {
         TestEnv env;
         Connection &cn = env.openNewDatabase();
-        for (const char *name : {"A", "B'b", "C", "D"})
+        for (const char *name : {"A", "B'b", "C", "D", "a"})
             addOperator(cn, QString::fromLatin1(name), {QStringLiteral("会员登记")});
+        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("a"), {QStringLiteral("操作员设置")});
+        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("A"), {QStringLiteral("操作员日志"), QStringLiteral("数据备份")});
+        QCOMPARE(OperatorPermissions(cn, QStringLiteral("a")), QStringList{QStringLiteral("操作员设置")});
+        QVERIFY(ModCzygl::DeleteOperator(cn, QStringLiteral("a")));
+        QCOMPARE(OperatorPermissions(cn, QStringLiteral("A")).size(), 2);
         Driver d;
         QVERIFY(d.w);
 
@@ -282,25 +282,6 @@ private slots:
         QCOMPARE(env.messages.records.size(), 3);  // report, confirmation, report
         QCOMPARE(env.messages.records[0].flags, 16);
         QCOMPARE(env.messages.records[2].flags, 16);
-    }
-
-    // Names that differ only in letter case (an older database may hold them) are different operators:
-    // saving, reading and deleting one touches none of the other's rows.
-    void caseVariantsAreDifferentOperators()
-    {
-        TestEnv env;
-        Connection &cn = env.openNewDatabase();
-        for (const char *name : {"ann", "Ann"})
-            cn.execute(QStringLiteral("insert into czyzd (czy_name, czy_pass, zwlx, sys_tag) values (?, '', '操作员', 0)"),
-                       {QString::fromLatin1(name)});
-        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("ann"), {QStringLiteral("操作员设置")});
-        ModCzygl::SaveOperatorPermissions(cn, QStringLiteral("Ann"), {QStringLiteral("操作员日志"), QStringLiteral("数据备份")});
-        QCOMPARE(OperatorPermissions(cn, QStringLiteral("ann")), QStringList{QStringLiteral("操作员设置")});
-        QCOMPARE(OperatorPermissions(cn, QStringLiteral("Ann")).size(), 2);
-        QVERIFY(ModCzygl::DeleteOperator(cn, QStringLiteral("Ann")));
-        QCOMPARE(OperatorPermissions(cn, QStringLiteral("ann")), QStringList{QStringLiteral("操作员设置")});
-        QCOMPARE(rows(cn, QStringLiteral("select czy_name from czyzd where sys_tag=0")),
-                 (QList<QVariantList>{{QStringLiteral("ann")}}));
     }
 };
 
