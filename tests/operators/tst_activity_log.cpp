@@ -113,8 +113,6 @@ private slots:
         QCOMPARE(count(QStringLiteral("czyxm='操作员日志' and czyname='system' and last_time is null")), 1);
         auto *grid = log->findChild<DataGrid *>(QStringLiteral("MSGrid"));
         QCOMPARE(grid->model()->rowCount(), 2);
-        QCOMPARE(grid->columnCaption(2), QStringLiteral("内  容"));
-        QCOMPARE(grid->columnWidthTwips(2), 1500);
         QVERIFY(grid->columnWidthTwips(3) >= 2100);
 
         auto *name = log->findChild<QLineEdit *>(QStringLiteral("txtname"));

@@ -151,15 +151,6 @@ private slots:
         Connection copy;
         copy.openFile(target);
         QCOMPARE(rowCount(copy), 50);
-
-        // Two backups within the hour: the second replaces the first.
-        cn.execute(QStringLiteral("insert into bk_rows (txt) values ('later')"));
-        messages.records.clear();
-        copy.close();
-        Modulback::Backup();
-        QCOMPARE(messages.records.size(), 1);
-        copy.openFile(messages.records[0].text.section(QStringLiteral("： "), 1).chopped(1));
-        QCOMPARE(rowCount(copy), 51);
         MessageService::install(nullptr);
     }
 

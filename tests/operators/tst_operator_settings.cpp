@@ -115,8 +115,7 @@ private slots:
         d.add(QStringLiteral("Ann"), QString(), QString());
         d.add(QStringLiteral("Ann"), QStringLiteral("a"), QStringLiteral("b"));
         QCOMPARE(env.messages.texts(), QStringList({QStringLiteral("操作员姓名重复，请重新输入。"), QStringLiteral("口令输入不一致，请重新输入")}));
-        QCOMPARE(env.messages.records[0].flags, 48);
-        QCOMPARE(env.messages.records[1].flags, 16);
+        QVERIFY(env.messages.records[0].flags == 48 && env.messages.records[1].flags == 16);
         QCOMPARE(count(cn, QStringLiteral("select count(*) from czyzd")), 1);
 
         // An empty job type is stored as "操作员"; a name with an apostrophe goes in whole.
@@ -164,8 +163,7 @@ private slots:
         // Exit closes the window and its use's log row.
         d.click("exit");
         QTRY_VERIFY(!d.main.findChildWindow(QStringLiteral("Frm_czyset")));
-        QCOMPARE(count(cn, QStringLiteral("select count(*) from czyrz where last_time is null")), 0);
-        QCOMPARE(count(cn, QStringLiteral("select count(*) from czyrz")), 1);
+        QCOMPARE(rows(cn, QStringLiteral("select count(*), count(last_time) from czyrz")), (QList<QVariantList>{{1, 1}}));
     }
 
     void permissionTab()
@@ -280,8 +278,7 @@ private slots:
         QCOMPARE(OperatorPermissions(cn, QStringLiteral("Ann")), before);
         QCOMPARE(d.gridNames(), QStringList{QStringLiteral("Ann")});
         QCOMPARE(env.messages.records.size(), 3);  // report, confirmation, report
-        QCOMPARE(env.messages.records[0].flags, 16);
-        QCOMPARE(env.messages.records[2].flags, 16);
+        QVERIFY(env.messages.records[0].flags == 16 && env.messages.records[2].flags == 16);
     }
 };
 
