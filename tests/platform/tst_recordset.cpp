@@ -54,8 +54,7 @@ private slots:
     void movesBoundsFieldsAndFind();
     void writesGoToTheKeyedRowOnly();
     void addNewCancelAndRefusedUpdates();
-    void deleteThenMoveAndRequery();
-    void readOnlySetsRefuseWrites();
+    void refusedWritesDeletesAndRequery();
 };
 
 void TestRecordset::movesBoundsFieldsAndFind()
@@ -243,9 +242,40 @@ void TestRecordset::addNewCancelAndRefusedUpdates()
     QCOMPARE(db.cell(u"select note from staff where name='补上'"_s).toString(), u"n"_s);
 }
 
-void TestRecordset::deleteThenMoveAndRequery()
+// Read-only sets and sets that are no single table's rows refuse writes; deletes move on as the old
+// recordsets did; Requery reads the table again.
+void TestRecordset::refusedWritesDeletesAndRequery()
 {
     Db db;
+    db.cn.execute(u"create table dept (id integer primary key, title text)"_s);
+    db.cn.execute(u"insert into dept values(1,'前台')"_s);
+    Recordset readOnly;
+    readOnly.Open(u"select * from staff"_s, db.cn, Recordset::adOpenStatic, Recordset::adLockReadOnly);
+    QVERIFY(!readOnly.canUpdate());
+    QCOMPARE(errorOf([&] { readOnly.setValue(u"name"_s, u"x"_s); }).number, DbError::ProviderFailure);
+    QCOMPARE(errorOf([&] { readOnly.AddNew(); }).number, DbError::ProviderFailure);
+    QCOMPARE(errorOf([&] { readOnly.Delete(); }).number, DbError::ProviderFailure);
+
+    const QStringList notUpdatable = {
+        u"select s.name, d.title from staff s, dept d"_s, u"select s.name, d.title from staff s join dept d on d.id=s.id"_s,
+        u"select name, count(*) as n from staff group by name"_s, u"select name from staff union select title from dept"_s,
+        u"select distinct name from staff"_s};
+    for (const QString &sql : notUpdatable) {
+        Recordset q;
+        db.open(q, sql);
+        QVERIFY2(q.baseTable().isEmpty(), qPrintable(sql));
+        QCOMPARE(errorOf([&] { q.setValue(0, u"x"_s); }).number, DbError::ProviderFailure);
+    }
+    // A plain select whose condition holds a subquery still writes back.
+    Recordset sub;
+    db.open(sub, u"select * from staff where id in (select id from dept)"_s);
+    QCOMPARE(sub.baseTable(), u"staff"_s);
+    // An expression column cannot be written.
+    Recordset expr;
+    db.open(expr, u"select id, name, amount*2 as twice from staff order by id"_s);
+    QCOMPARE(errorOf([&] { expr.setValue(u"twice"_s, 1); }).number, DbError::ProviderFailure);
+    QCOMPARE(db.column(u"name"_s), u"张明,O'Brien,李明,张三"_s);
+
     Recordset rs;
     QSignalSpy resets(&rs, &Recordset::reset);
     db.open(rs);
@@ -283,40 +313,6 @@ void TestRecordset::deleteThenMoveAndRequery()
     rs.MoveNext();
     QVERIFY(rs.bof() && rs.eof() && rs.RecordCount() == 0);
     QCOMPARE(db.cell(u"select count(*) from staff"_s).toInt(), 0);
-}
-
-void TestRecordset::readOnlySetsRefuseWrites()
-{
-    Db db;
-    db.cn.execute(u"create table dept (id integer primary key, title text)"_s);
-    db.cn.execute(u"insert into dept values(1,'前台')"_s);
-    Recordset rs;
-    rs.Open(u"select * from staff"_s, db.cn, Recordset::adOpenStatic, Recordset::adLockReadOnly);
-    QVERIFY(!rs.canUpdate());
-    QCOMPARE(errorOf([&] { rs.setValue(u"name"_s, u"x"_s); }).number, DbError::ProviderFailure);
-    QCOMPARE(errorOf([&] { rs.AddNew(); }).number, DbError::ProviderFailure);
-    QCOMPARE(errorOf([&] { rs.Delete(); }).number, DbError::ProviderFailure);
-
-    const QStringList notUpdatable = {u"select s.name, d.title from staff s, dept d"_s,
-                                      u"select s.name, d.title from staff s join dept d on d.id=s.id"_s,
-                                      u"select name, count(*) as n from staff group by name"_s,
-                                      u"select name from staff union select title from dept"_s,
-                                      u"select distinct name from staff"_s};
-    for (const QString &sql : notUpdatable) {
-        Recordset q;
-        db.open(q, sql);
-        QVERIFY2(q.baseTable().isEmpty(), qPrintable(sql));
-        QCOMPARE(errorOf([&] { q.setValue(0, u"x"_s); }).number, DbError::ProviderFailure);
-    }
-    // A plain select whose condition holds a subquery still writes back.
-    Recordset sub;
-    db.open(sub, u"select * from staff where id in (select id from dept)"_s);
-    QCOMPARE(sub.baseTable(), u"staff"_s);
-    // An expression column cannot be written.
-    Recordset expr;
-    db.open(expr, u"select id, name, amount*2 as twice from staff order by id"_s);
-    QCOMPARE(errorOf([&] { expr.setValue(u"twice"_s, 1); }).number, DbError::ProviderFailure);
-    QCOMPARE(db.column(u"name"_s), u"张明,O'Brien,李明,张三"_s);
 }
 
 QTEST_MAIN(TestRecordset)
