@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/print/report_preview.h"
+#include "platform/ui/data_combo.h"
 #include "platform/ui/keyed_toolbar.h"
 
 #include <QApplication>
@@ -48,6 +49,14 @@ struct EditorDriver {
     }
     QPushButton *move(int i) const { return find<QPushButton>(QString("Cmdmove_%1").arg(i)); }
     KeyedToolBar *bar() const { return find<KeyedToolBar>("Toolbar1"); }
+    // Chooses text (or the current entry) in a list, as a click on the entry does.
+    void pick(const QString &combo, const QString &text = {}) const
+    {
+        auto *c = find<DataCombo>(combo);
+        if (!text.isEmpty())
+            c->setText(text);
+        emit c->activated(c->currentIndex());
+    }
     void click(const QString &key) const { QTest::mouseClick(bar()->toolButton(key), Qt::LeftButton); }
     bool enabled(const QString &key) const { return bar()->isButtonEnabled(key); }
     void type(int i, const QString &text) const

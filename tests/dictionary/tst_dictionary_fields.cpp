@@ -27,10 +27,8 @@ void TestDictionaryFields::valueRulesByType()
     // Text: blanks at either end do not count; one character too many fails with the length text.
     QVERIFY(CheckFieldValue("CHAR", 10, "  abcdefghij  ", "姓 名", "1"));
     QVERIFY(!CheckFieldValue("txt", 10, "abcdefghijk", "姓 名", null));
-    QCOMPARE(env.messages.records.size(), 1);
-    QCOMPARE(env.messages.records.last().text, QString("姓 名 输入数据超长!"));
-    QCOMPARE(env.messages.records.last().flags, 48);
-    QVERIFY(env.messages.records.last().title.isEmpty());
+    QCOMPARE(env.messages.texts(), QStringList{"姓 名 输入数据超长!"});
+    QVERIFY(env.messages.records.last().flags == 48 && env.messages.records.last().title.isEmpty());
 
     // Empty values: allowed with nullbj "0" or Null, refused otherwise, for every known kind.
     QVERIFY(CheckFieldValue("NUME", 4, "", "基本工资", "0"));
@@ -116,10 +114,7 @@ void TestDictionaryFields::updateListQuotingAndNulls()
     BuildUpdateSetList(cn, {{"f1", "O'Brien", "txt"}, {"d1", "2005-4-3", "datetime"}, {"T1", "7.5", "MON"}}, "tt", 7);
     QCOMPARE(strUpdateSet, QString("[f1]='O''Brien',[d1]='2005-4-3',[T1]=7.5"));
     cn.execute("update tt set " + strUpdateSet + " where id=7");
-    rs = cn.query("select f1, d1, T1 from tt where id=7");
-    QCOMPARE(rs.rows[0][0].toString(), QString("O'Brien"));
-    QCOMPARE(rs.rows[0][1].toString(), QString("2005-4-3"));
-    QCOMPARE(rs.rows[0][2].toDouble(), 7.5);
+    QCOMPARE(cn.query("select f1, d1, T1 from tt where id=7").rows.value(0), (QVariantList{"O'Brien", "2005-4-3", 7.5}));
 }
 
 void TestDictionaryFields::gridCaptionsAndWidths()
@@ -129,22 +124,14 @@ void TestDictionaryFields::gridCaptionsAndWidths()
     ModJgupdate::CreateWageTables(cn);  // an empty wage dictionary
     QVERIFY(!GridCaptionsFor(cn, "rsgz", {"id", "f1"}).has_value());
 
-    cn.execute("insert into rs_codedict (xh, table_code, colm_code, colm_name, can_show, colm_width) "
-               "values (5, 'rsgz', 'f1', '员工编号', '1', null)");
-    cn.execute("insert into rs_codedict (xh, table_code, colm_code, colm_name, can_show, colm_width) "
-               "values (10, 'rsgz', 'T1', '基本工资', '0', 8)");
-    cn.execute("insert into rs_codedict (xh, table_code, colm_code, colm_name, can_show, colm_width) "
-               "values (10, 'other', 'f2', '姓名', '1', 3)");
+    cn.execute("insert into rs_codedict (xh, table_code, colm_code, colm_name, can_show, colm_width) values "
+               "(5, 'rsgz', 'f1', '员工编号', '1', null), (10, 'rsgz', 'T1', '基本工资', '0', 8), (10, 'other', 'f2', '姓名', '1', 3)");
     const auto cols = GridCaptionsFor(cn, "rsgz", {"id", "F1", "t1", "f2"});
     QVERIFY(cols.has_value());
-    QCOMPARE(cols->size(), 4);
-    QVERIFY(!cols->at(0).found);
-    QCOMPARE(cols->at(0).width, 0);
-    QCOMPARE(cols->at(1).caption, QString("员工编号"));
-    QCOMPARE(cols->at(1).width, 1400);  // Null width
-    QCOMPARE(cols->at(2).caption, QString("基本工资"));
-    QCOMPARE(cols->at(2).width, 800);   // not in use, still captioned
-    QCOMPARE(cols->at(3).width, 0);     // a row of another table does not count
+    QVERIFY(cols->size() == 4 && !cols->at(0).found && cols->at(0).width == 0);
+    QVERIFY(cols->at(1).caption == "员工编号" && cols->at(1).width == 1400);  // Null width
+    QVERIFY(cols->at(2).caption == "基本工资" && cols->at(2).width == 800);   // not in use, still captioned
+    QCOMPARE(cols->at(3).width, 0);  // a row of another table does not count
 }
 
 void TestDictionaryFields::fillFromRecord()

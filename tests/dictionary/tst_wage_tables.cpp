@@ -25,18 +25,16 @@ int count(Connection &cn, const QString &sql) { return scalar(cn, sql).toInt(); 
 class TestWageTables : public QObject {
     Q_OBJECT
 private slots:
-    void personnelTablesOnNewDatabase();
-    void wageTablesOnNewDatabase();
+    void personnelAndWageTablesOnNewDatabase();
     void partialDatabasesGetOnlyWhatIsMissing();
     void failedCreationLeavesNothingBehind();
-    void defaultWageItems();
 };
 
-void TestWageTables::personnelTablesOnNewDatabase()
+void TestWageTables::personnelAndWageTablesOnNewDatabase()
 {
     TestEnv env;
     Connection &cn = env.openOlderDatabase();
-    ModJgupdate::CreatePersonnelTables(cn);
+    ModJgupdate::CreateWageTables(cn);  // the personnel tables come first
 
     QCOMPARE(columnNames(cn, QStringLiteral("mytable")),
              (QStringList{"id", "xh", "table_name", "table_name_explan", "lx", "bz"}));
@@ -68,21 +66,12 @@ void TestWageTables::personnelTablesOnNewDatabase()
     QCOMPARE(print.last().colmCode, QStringLiteral("f15"));
     QCOMPARE(print.first().colmDq, QStringLiteral("C"));
     QCOMPARE(print.first().sumTag, QStringLiteral("0"));
-}
-
-void TestWageTables::wageTablesOnNewDatabase()
-{
-    TestEnv env;
-    Connection &cn = env.openOlderDatabase();
-    ModJgupdate::CreateWageTables(cn);  // mytable and rsda come first
 
     QStringList rsgz{"id", "f1", "f2", "f0"};
     for (int n = 1; n <= 40; ++n)
         rsgz << QStringLiteral("t%1").arg(n);
     QCOMPARE(columnNames(cn, QStringLiteral("rsgz")), rsgz);
-    QStringList dict = columnNames(cn, QStringLiteral("dh_codedict"));
-    dict << "hztj" << "hzgs";
-    QCOMPARE(columnNames(cn, QStringLiteral("rs_codedict")), dict);
+    QCOMPARE(columnNames(cn, QStringLiteral("rs_codedict")), columnNames(cn, QStringLiteral("dh_codedict")) + QStringList({"hztj", "hzgs"}));
     QCOMPARE(count(cn, QStringLiteral("select count(*) from rs_codedict")), 0);
 
     const QList<CatalogueRow> wages = ModDict::Catalogue(cn, QStringLiteral("工资"));
@@ -100,13 +89,45 @@ void TestWageTables::wageTablesOnNewDatabase()
     if (TestEnv::onPostgres()) {
         for (const ColumnInfo &c : cn.columns(QStringLiteral("rsgz")))
             QCOMPARE(c.leadsIndex, c.name == QLatin1String("f0") || c.name == QLatin1String("id"));
-        return;
+    } else {
+        const ResultSet idx = cn.query(QStringLiteral(
+            "select group_concat(ii.name) from sqlite_master m, pragma_index_info(m.name) ii "
+            "where m.type = 'index' and m.tbl_name = 'rsgz' group by m.name"));
+        QCOMPARE(idx.rows.size(), 1);
+        QCOMPARE(idx.rows.first().value(0).toString(), QStringLiteral("f0,f1"));
     }
-    const ResultSet idx = cn.query(QStringLiteral(
-        "select group_concat(ii.name) from sqlite_master m, pragma_index_info(m.name) ii "
-        "where m.type = 'index' and m.tbl_name = 'rsgz' group by m.name"));
-    QCOMPARE(idx.rows.size(), 1);
-    QCOMPARE(idx.rows.first().value(0).toString(), QStringLiteral("f0,f1"));
+
+    // The 43 default items. A row of another table with no nullbj is filled too, as the update
+    // has no table filter.
+    cn.execute(QStringLiteral("insert into rs_codedict (xh, table_code, colm_code) values (1, 'other', 'x')"));
+    QVERIFY(ModJgupdate::WriteDefaultWageItems(cn));
+
+    const QList<DictRow> rows = ModDict::WageDict(cn, QStringLiteral("rsgz"), false);
+    QCOMPARE(rows.size(), 43);
+    QStringList codes;
+    for (const DictRow &r : rows) {
+        codes << r.colmCode;
+        QCOMPARE(r.nullbj.toString(), QStringLiteral("0"));
+        QCOMPARE(r.tableName, QStringLiteral("工资管理"));
+        QCOMPARE(r.colmCd.toInt(), 10);
+        QVERIFY(r.hzgs.isNull());
+    }
+    expected = QStringList{"f0", "f1", "f2"};
+    for (int n = 1; n <= 40; ++n)
+        expected << QStringLiteral("T%1").arg(n);
+    QCOMPARE(codes, expected);
+    QCOMPARE(rows.at(8).xh.toInt(), 80);
+    QCOMPARE(rows.at(9).colmName, QStringLiteral("t7"));
+    QCOMPARE(rows.at(9).xh.toInt(), 85);
+    QCOMPARE(rows.at(40).xh.toInt(), 365);
+    QCOMPARE(rows.at(41).colmName, QStringLiteral("应发合计"));
+    QCOMPARE(rows.at(42).xh.toInt(), 385);
+    QCOMPARE(ModDict::WageDict(cn, QStringLiteral("rsgz"), true).size(), 11);
+    QCOMPARE(scalar(cn, QStringLiteral("select nullbj from rs_codedict where table_code = 'other'")).toString(),
+             QStringLiteral("0"));
+
+    QVERIFY(!ModJgupdate::WriteDefaultWageItems(cn));
+    QCOMPARE(count(cn, QStringLiteral("select count(*) from rs_codedict")), 44);
 }
 
 void TestWageTables::partialDatabasesGetOnlyWhatIsMissing()
@@ -156,43 +177,6 @@ void TestWageTables::failedCreationLeavesNothingBehind()
     QVERIFY(!cn.tableExists(QStringLiteral("mytable")));
     QVERIFY(!cn.tableExists(QStringLiteral("rsda")));
     QCOMPARE(cn.transactionDepth(), 0);
-}
-
-void TestWageTables::defaultWageItems()
-{
-    TestEnv env;
-    Connection &cn = env.openOlderDatabase();
-    ModJgupdate::CreateWageTables(cn);
-    // A row of another table with no nullbj is filled too, as the update has no table filter.
-    cn.execute(QStringLiteral("insert into rs_codedict (xh, table_code, colm_code) values (1, 'other', 'x')"));
-    QVERIFY(ModJgupdate::WriteDefaultWageItems(cn));
-
-    const QList<DictRow> rows = ModDict::WageDict(cn, QStringLiteral("rsgz"), false);
-    QCOMPARE(rows.size(), 43);
-    QStringList codes;
-    for (const DictRow &r : rows) {
-        codes << r.colmCode;
-        QCOMPARE(r.nullbj.toString(), QStringLiteral("0"));
-        QCOMPARE(r.tableName, QStringLiteral("工资管理"));
-        QCOMPARE(r.colmCd.toInt(), 10);
-        QVERIFY(r.hzgs.isNull());
-    }
-    QStringList expected{"f0", "f1", "f2"};
-    for (int n = 1; n <= 40; ++n)
-        expected << QStringLiteral("T%1").arg(n);
-    QCOMPARE(codes, expected);
-    QCOMPARE(rows.at(8).xh.toInt(), 80);
-    QCOMPARE(rows.at(9).colmName, QStringLiteral("t7"));
-    QCOMPARE(rows.at(9).xh.toInt(), 85);
-    QCOMPARE(rows.at(40).xh.toInt(), 365);
-    QCOMPARE(rows.at(41).colmName, QStringLiteral("应发合计"));
-    QCOMPARE(rows.at(42).xh.toInt(), 385);
-    QCOMPARE(ModDict::WageDict(cn, QStringLiteral("rsgz"), true).size(), 11);
-    QCOMPARE(scalar(cn, QStringLiteral("select nullbj from rs_codedict where table_code = 'other'")).toString(),
-             QStringLiteral("0"));
-
-    QVERIFY(!ModJgupdate::WriteDefaultWageItems(cn));
-    QCOMPARE(count(cn, QStringLiteral("select count(*) from rs_codedict")), 44);
 }
 
 QTEST_MAIN(TestWageTables)

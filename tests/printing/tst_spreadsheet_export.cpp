@@ -1,24 +1,20 @@
 // Tests of ClsFlPrint: the exported workbook read back from its parts, file names, printing and preview.
-#include "support/test_env.h"
-
 #include "app/program_state.h"
-#include "dictionary/personnel_tables.h"
-#include "platform/db/connection.h"
+#include "payroll/payroll_fixture.h"
 #include "platform/print/report_preview.h"
 #include "platform/ui/flex_grid.h"
 #include "printing/pay_sheet_window.h"
 #include "printing/pay_slip_window.h"
 #include "printing/spreadsheet_export.h"
-
-#include <QLabel>
-#include <QPushButton>
-#include <sqlite3.h>
+#include "support/tools.h"
 
 #include <QFile>
-#include "support/tools.h"
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 #include <QXmlStreamReader>
+#include <sqlite3.h>
 
 namespace {
 
@@ -92,9 +88,7 @@ QList<Format> readFormats(const QString &xlsx)
 // A month of n employees in 200504 numbered "00001" …, named 张三1 …, with t1 = i + 0.25 and t2 = 0.1.
 Connection &payMonth(TestEnv &env, int n)
 {
-    Connection &cn = env.openNewDatabase();
-    ModJgupdate::CreateWageTables(cn);
-    ModJgupdate::WriteDefaultWageItems(cn);
+    Connection &cn = PayrollFixture::openPayrollDatabase(env);
     const QByteArray sql = "insert into rsgz (f0,f1,f2,t1,t2) with recursive n(i) as (select 1 union all select i + 1 "
                            "from n where i < " + QByteArray::number(n) + ") select '200504', printf('%05d', i), '张三' || i, "
                            "i + 0.25, 0.1 from n";
@@ -113,14 +107,12 @@ FlexGrid *gridOf(QWidget &window) { return window.findChild<FlexGrid *>(QStringL
 class TestSpreadsheetExport : public QObject {
     Q_OBJECT
 private slots:
-    void exportedWorkbook();
-    void namesWideGridsAndModes();
-    void payMonthInTheWorkbook();
-    void slipsPrintWholeAndTheSheetRepeatsItsHeader();
+    void exportedWorkbookNamesWideGridsAndModes();
+    void payMonthSlipsAndSheetPrintedAndExported();
     void largeMonthPreviewDrawsPagesOnDemand();
 };
 
-void TestSpreadsheetExport::exportedWorkbook()
+void TestSpreadsheetExport::exportedWorkbookNamesWideGridsAndModes()
 {
     TestEnv env;
     FlexGrid grid;
@@ -149,7 +141,31 @@ void TestSpreadsheetExport::exportedWorkbook()
     QCOMPARE(env.shell.openedDocuments, (QStringList{second, env.folder()}));
     QVERIFY(second != path && QFile::exists(second) && QFile::exists(p.lastFile()));
 
-    // The cells, an empty grid cell left empty, and the signature line directly below the table.
+    // A wide grid: the existing workbooks are never overwritten, the export takes the next free name.
+    FlexGrid wide;
+    QList<QStringList> table(3);
+    for (int c = 0; c < 33; ++c) {
+        table[0] << QStringLiteral("项%1").arg(c);
+        table[1] << QString::number(c);
+        table[2] << (c % 2 ? QStringLiteral("x") : QString());
+    }
+    wide.setTable(table);
+    for (int c = 0; c < 33; ++c)
+        wide.setColWidth(c, 900);
+    p.lx = QStringLiteral("E");
+    env.messages.records.clear();
+    p.Flprint(wide);
+    QVERIFY(env.messages.records.size() == 1 && env.messages.records[0].text.endsWith(QStringLiteral("book4.xlsx")));
+    // All 33 columns hold their cells; widths only for the first 31.
+    const Sheet w = readSheet(env.path(QStringLiteral("book4.xlsx")));
+    QVERIFY(w.values.value(QStringLiteral("AG1")) == QStringLiteral("项32") && w.values.value(QStringLiteral("AG2")) == "32");
+    QVERIFY(w.values.value(QStringLiteral("AF3")) == "x" && w.values.value(QStringLiteral("A4")) == QStringLiteral("制表人："));
+    QVERIFY(!w.widths.isEmpty());
+    for (const auto &width : w.widths)
+        QVERIFY(width.first <= 31 && int(width.second) == 10);
+
+    // The first workbook, read after the later exports: the cells, an empty grid cell left empty,
+    // and the signature line directly below the table.
     const Sheet s = readSheet(path);
     const QMap<QString, QString> cells{{"A1", "员工编号"}, {"C1", "基本工资"}, {"A2", "A01"}, {"C2", "1200.5"},
                                        {"A3", "制表人："}, {"B3", "system"}, {"C3", "制表日期:"}, {"D3", "2005-4-30 9:05:00"}};
@@ -168,52 +184,14 @@ void TestSpreadsheetExport::exportedWorkbook()
     }
     // 1800 twips / 90 = 20 characters for column A; the others keep the default width.
     QVERIFY(s.widths.size() == 1 && s.widths[0].first == 1 && int(s.widths[0].second) == 20);
-
     QCOMPARE(s.header, QStringLiteral("&C&\"楷体_GB2312,常规\"&14 200504工资表&\"宋体,常规\"\n"
                                       "&R\n&\"楷体_GB2312,常规\"&12禾沐 && 健身&\"楷体_GB2312,常规\"&10日 期：2005-4-30 9:05:00"));
-}
-
-void TestSpreadsheetExport::namesWideGridsAndModes()
-{
-    TestEnv env;
-    // An existing workbook is never overwritten: the export takes the next free name.
-    QFile keep(env.path(QStringLiteral("book1.xlsx")));
-    QVERIFY(keep.open(QIODevice::WriteOnly) && keep.write("earlier export") > 0);
-    keep.close();
-
-    FlexGrid grid;
-    QList<QStringList> table(3);
-    for (int c = 0; c < 33; ++c) {
-        table[0] << QStringLiteral("项%1").arg(c);
-        table[1] << QString::number(c);
-        table[2] << (c % 2 ? QStringLiteral("x") : QString());
-    }
-    grid.setTable(table);
-    for (int c = 0; c < 33; ++c)
-        grid.setColWidth(c, 900);
-    ClsFlPrint p;
-    p.lx = QStringLiteral("E");
-    p.Flprint(grid);
-    p.Flprint(grid);
-    QCOMPARE(env.messages.records.size(), 2);
-    QVERIFY(env.messages.records[0].text.endsWith(QStringLiteral("book2.xlsx"))
-            && env.messages.records[1].text.endsWith(QStringLiteral("book3.xlsx")));
-    QVERIFY(keep.open(QIODevice::ReadOnly) && keep.readAll() == "earlier export");
-
-    // All 33 columns hold their cells; widths only for the first 31.
-    const Sheet s = readSheet(env.path(QStringLiteral("book3.xlsx")));
-    QVERIFY(s.values.value(QStringLiteral("AG1")) == QStringLiteral("项32") && s.values.value(QStringLiteral("AG2")) == "32");
-    QVERIFY(s.values.value(QStringLiteral("AF3")) == "x" && s.values.value(QStringLiteral("A4")) == QStringLiteral("制表人："));
-    QVERIFY(!s.widths.isEmpty());
-    for (const auto &w : s.widths)
-        QVERIFY(w.first <= 31 && int(w.second) == 10);
 
     // Printing without a printer writes a PDF beside the program and says where; other letters print too.
     env.messages.records.clear();
     for (const char *mode : {"p", "x"}) {
         p.lx = QLatin1String(mode);
-        p.strReportName = QStringLiteral("200504工资表");
-        p.Flprint(grid);
+        p.Flprint(wide);
         QVERIFY(p.lastFile().startsWith(env.folder()) && p.lastFile().endsWith(QStringLiteral(".pdf"))
                 && QFileInfo(p.lastFile()).size() > 0);
         QVERIFY(env.messages.records.last().text.endsWith(p.lastFile()));
@@ -224,39 +202,13 @@ void TestSpreadsheetExport::namesWideGridsAndModes()
 
     // Preview: a window that does not block, no file, no message.
     p.lx = QStringLiteral("v");
-    p.Flprint(grid);
+    p.Flprint(wide);
     QVERIFY(p.lastPreview() && p.lastPreview()->isVisible() && !p.lastPreview()->isModal());
     QVERIFY(p.lastFile().isEmpty() && env.messages.records.size() == 2);
     p.lastPreview()->close();
 }
 
-void TestSpreadsheetExport::payMonthInTheWorkbook()
-{
-    TestEnv env;
-    payMonth(env, 3);
-    FrmgzDprint sheet;
-    sheet.selectMonth(QStringLiteral("200504"));
-    sheet.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
-    const QString path = env.path(QStringLiteral("book1.xlsx"));
-    QCOMPARE(env.messages.texts(), QStringList{QStringLiteral("导出后，保存文件名称为") + path});
-
-    // Month and employee number are text cells, however they read; amounts are numbers in the
-    // money format, the totals row too; captions and names stay text.
-    const Sheet s = readSheet(path);
-    const QList<Format> xf = readFormats(path);
-    for (const char *ref : {"A2", "B2", "C2", "A5", "D1"})
-        QVERIFY2(!s.types.value(QLatin1String(ref)).isEmpty(), ref);
-    QVERIFY(s.values.value("A2") == "200504" && s.values.value("B2") == "00001" && s.values.value("A5") == "合计");
-    const std::pair<const char *, double> amounts[] = {{"D2", 1.25}, {"E2", 0.1}, {"D4", 3.25}, {"D5", 6.75}, {"E5", 0.3}, {"F5", 0}};
-    for (const auto &[ref, value] : amounts) {
-        QVERIFY2(s.types.value(QLatin1String(ref)).isEmpty(), ref);
-        QCOMPARE(s.values.value(QLatin1String(ref)).toDouble(), value);
-        QCOMPARE(xf.value(s.styles.value(QLatin1String(ref))).numberFormat, QStringLiteral("#,##0.00"));
-    }
-    QVERIFY(!s.values.contains("B5") && !s.values.contains("C5"));  // no total of the number and the name
-}
-
-void TestSpreadsheetExport::slipsPrintWholeAndTheSheetRepeatsItsHeader()
+void TestSpreadsheetExport::payMonthSlipsAndSheetPrintedAndExported()
 {
     TestEnv env;
     payMonth(env, 150);
@@ -265,9 +217,8 @@ void TestSpreadsheetExport::slipsPrintWholeAndTheSheetRepeatsItsHeader()
     ClsFlPrint p;
     p.strReportName = QStringLiteral("200504工资表");
     const SheetWriter slipSheet = p.SheetFor(*gridOf(slips));
-    QVERIFY(!slipSheet.repeatHeaderRow());
     const ReportLayout slipPages = slipSheet.toReport().layout();
-    QVERIFY(slipPages.pages.size() >= 3);
+    QVERIFY(!slipSheet.repeatHeaderRow() && slipPages.pages.size() >= 3);
     int slipsSeen = 0;
     for (const ReportPage &page : slipPages.pages) {
         if (page.rowCount == 0)
@@ -277,8 +228,7 @@ void TestSpreadsheetExport::slipsPrintWholeAndTheSheetRepeatsItsHeader()
         QVERIFY(!page.find(QStringLiteral("Head0")));
         const QList<const PlacedItem *> captions = page.findAll(QStringLiteral("Cell0_1")),
                                         values = page.findAll(QStringLiteral("Cell1_1"));
-        QCOMPARE(captions.size(), page.rowCount);
-        QCOMPARE(values.size(), page.rowCount);
+        QVERIFY(captions.size() == page.rowCount && values.size() == page.rowCount);
         for (int i = 0; i < page.rowCount; ++i) {
             QVERIFY(captions[i]->text == QStringLiteral("员工编号") && captions[i]->row == values[i]->row);
             QCOMPARE(values[i]->text, QStringLiteral("%1").arg(page.firstRow + i + 1, 5, 10, QLatin1Char('0')));
@@ -306,11 +256,28 @@ void TestSpreadsheetExport::slipsPrintWholeAndTheSheetRepeatsItsHeader()
     FrmgzDprint sheet;
     sheet.selectMonth(QStringLiteral("200504"));
     const SheetWriter sheetSheet = p.SheetFor(*gridOf(sheet));
-    QVERIFY(sheetSheet.repeatHeaderRow());
     const ReportLayout sheetPages = sheetSheet.toReport().layout();
-    QVERIFY(sheetPages.pages.size() >= 2);
+    QVERIFY(sheetSheet.repeatHeaderRow() && sheetPages.pages.size() >= 2);
     for (const ReportPage &page : sheetPages.pages)
         QCOMPARE(page.find(QStringLiteral("Head1"))->text, QStringLiteral("员工编号"));
+
+    // Exported, month and employee number are text cells, however they read; amounts are numbers
+    // in the money format, the totals row too; captions and names stay text.
+    sheet.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    const QString path = env.path(QStringLiteral("book1.xlsx"));
+    QCOMPARE(env.messages.texts().last(), QStringLiteral("导出后，保存文件名称为") + path);
+    const Sheet s = readSheet(path);
+    const QList<Format> xf = readFormats(path);
+    for (const char *ref : {"A2", "B2", "C2", "A152", "D1"})
+        QVERIFY2(!s.types.value(QLatin1String(ref)).isEmpty(), ref);
+    QVERIFY(s.values.value("A2") == "200504" && s.values.value("B2") == "00001" && s.values.value("A152") == "合计");
+    const std::pair<const char *, double> amounts[] = {{"D2", 1.25}, {"E2", 0.1}, {"D4", 3.25}, {"D152", 11362.5}, {"E152", 15}, {"F152", 0}};
+    for (const auto &[ref, value] : amounts) {
+        QVERIFY2(s.types.value(QLatin1String(ref)).isEmpty(), ref);
+        QCOMPARE(s.values.value(QLatin1String(ref)).toDouble(), value);
+        QCOMPARE(xf.value(s.styles.value(QLatin1String(ref))).numberFormat, QStringLiteral("#,##0.00"));
+    }
+    QVERIFY(!s.values.contains("B152") && !s.values.contains("C152"));  // no total of the number and the name
 
     // In the workbooks: the pay sheet's header row repeats when printed, the slips' does not.
     const QString sheetBook = env.path(QStringLiteral("s.xlsx")), slipBook = env.path(QStringLiteral("t.xlsx"));
@@ -334,8 +301,7 @@ void TestSpreadsheetExport::largeMonthPreviewDrawsPagesOnDemand()
     ReportPageView *pages = preview->previewWidget();
     const QImage shown = pages->grab().toImage();
     // The first page is on screen while almost none of the others has been drawn.
-    QVERIFY(preview->pageCount() > 300);
-    QVERIFY(pages->pagesDrawn() >= 1 && pages->pagesDrawn() <= 3);
+    QVERIFY(preview->pageCount() > 300 && pages->pagesDrawn() >= 1 && pages->pagesDrawn() <= 3);
     QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("labPage"))->text().trimmed(),
              QStringLiteral("第 1 页 / 共 %1 页").arg(preview->pageCount()));
     QVERIFY(shown.pixelColor(shown.width() / 2, shown.height() / 2) != shown.pixelColor(1, 1));  // paper, not background
