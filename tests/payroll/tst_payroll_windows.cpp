@@ -46,8 +46,7 @@ class TestPayrollWindows : public QObject {
     Q_OBJECT
 private slots:
     void monthGenerationAndCopy();
-    void oneEmployee();
-    void calculation();
+    void oneEmployeeThenItsCalculation();
     void menuCommandsAndMissingTables();
 };
 
@@ -123,7 +122,7 @@ void TestPayrollWindows::monthGenerationAndCopy()
     QCOMPARE(monthDump(cn, apr), before);
 }
 
-void TestPayrollWindows::oneEmployee()
+void TestPayrollWindows::oneEmployeeThenItsCalculation()
 {
     TestEnv env;
     Connection &cn = openWithPeople(env);
@@ -148,19 +147,14 @@ void TestPayrollWindows::oneEmployee()
     QCOMPARE(monthRows(cn, QStringLiteral("200504")), 2);
     QCOMPARE(sum(cn, "t3"), 0.0);
     QCOMPARE(sum(cn, "t1"), 7000.0);
-}
 
-void TestPayrollWindows::calculation()
-{
-    TestEnv env;
-    Connection &cn = openWithPeople(env);
-    cn.execute(ModGzsc::GenerateFromPersonnelSql(QStringLiteral("200504")));
+    // The month of the two O'Neils calculated through FrmGZjs.
     setItem(cn, QStringLiteral("T2"), QStringLiteral("t1*0.1"));
     setItem(cn, QStringLiteral("T39"), QStringLiteral("t1+t2"));
-    FrmGZjs w;
-    QCOMPARE(combo(w, "DataRC")->count(), 1);
-    choose(w, "DataRC", QStringLiteral("200504"));
-    QCOMPARE(clickSays(env, w, "Command1"), QStringLiteral("本月工资计算完成!"));
+    FrmGZjs calc;
+    QCOMPARE(combo(calc, "DataRC")->count(), 1);
+    choose(calc, "DataRC", QStringLiteral("200504"));
+    QCOMPARE(clickSays(env, calc, "Command1"), QStringLiteral("本月工资计算完成!"));
     QCOMPARE(env.messages.records.last().flags, Msg::vbExclamation);
     QCOMPARE(wage(cn, QStringLiteral("200504"), QStringLiteral("002"), QStringLiteral("t39")), 6600.0);
 
@@ -169,7 +163,7 @@ void TestPayrollWindows::calculation()
     const QString before = monthDump(cn, QStringLiteral("200504"));
     setItem(cn, QStringLiteral("T2"), QStringLiteral("t1*0.2"));
     setItem(cn, QStringLiteral("T6"), QStringLiteral("t1 +* 2"), QStringLiteral("f2='O''Neil'"));
-    const QString report = clickSays(env, w, "Command1");
+    const QString report = clickSays(env, calc, "Command1");
     for (const char *named : {"质量扣款", "t1 +* 2", "f2='O''Neil'"})
         QVERIFY2(report.contains(QString::fromUtf8(named)), named);
     QCOMPARE(env.messages.records.last().flags, Msg::vbCritical);
