@@ -35,8 +35,6 @@ void TestDictionaryFields::valueRulesByType()
     QVERIFY(CheckFieldValue("DATE", 0, "", "日期", null));
     QVERIFY(!CheckFieldValue("NUME", 4, "", "基本工资", "1"));
     QCOMPARE(env.messages.records.last().text, QString("基本工资 数据不能为空!"));
-    QVERIFY(!CheckFieldValue("CHAR", 20, "", "员工编号", "1"));
-    QCOMPARE(env.messages.records.last().text, QString("员工编号 数据不能为空!"));
 
     // Numbers and dates.
     QVERIFY(CheckFieldValue("INT", 0, "-12.5", "奖金", null));
@@ -76,14 +74,12 @@ void TestDictionaryFields::personnelCheckShowsOnlyFirstFailure()
     boxes.append({"f99", "anything", ""});
     QVERIFY(CheckPersonnelFields(cn, "rsda", boxes));
     boxes[2].text = "x";
-    QVERIFY(!CheckPersonnelFields(cn, "rsda", boxes));
-    QCOMPARE(env.messages.records.size(), 3);
+    QVERIFY(!CheckPersonnelFields(cn, "rsda", boxes) && env.messages.records.size() == 3);
 
     // A type the dictionary marks "MON" blocks the save silently.
     cn.execute("update dh_codedict set colm_type='MON' where colm_code='f5'");
     boxes[2].text = "1200";
-    QVERIFY(!CheckPersonnelFields(cn, "rsda", boxes));
-    QCOMPARE(env.messages.records.size(), 3);
+    QVERIFY(!CheckPersonnelFields(cn, "rsda", boxes) && env.messages.records.size() == 3);
 }
 
 void TestDictionaryFields::updateListQuotingAndNulls()
@@ -154,9 +150,7 @@ void TestDictionaryFields::fillFromRecord()
     Recordset rs;
     rs.Open("select * from tt", cn);
     FillFieldsFromRecord(boxes, 2, rs);
-    QCOMPARE(a.text(), QString("A01"));
-    QCOMPARE(b.text(), QString(""));    // Null
-    QCOMPARE(c.text(), QString("old"));  // beyond the count
+    QCOMPARE((QStringList{a.text(), b.text(), c.text()}), (QStringList{"A01", "", "old"}));  // Null empty, the third beyond the count
 }
 
 QTEST_MAIN(TestDictionaryFields)
