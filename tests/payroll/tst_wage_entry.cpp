@@ -73,9 +73,8 @@ void TestWageEntry::fieldsAndGridFromDictionary()
         QCOMPARE(e.box(i)->alignment() & Qt::AlignHorizontal_Mask, i < 3 ? Qt::AlignLeft : Qt::AlignRight);
 
     e.chooseMonth("200504");
-    QCOMPARE(e.w.rows()->RecordCount(), 3);
     // Ordered by number; t2 defaults to 0.
-    QVERIFY(e.box(1)->text() == "A01" && e.box(3)->text() == "1000" && e.box(4)->text() == "0");
+    QVERIFY(e.w.rows()->RecordCount() == 3 && e.box(1)->text() == "A01" && e.box(3)->text() == "1000" && e.box(4)->text() == "0");
     // id has no dictionary row, so no width.
     QVERIFY(e.grid()->columnWidthTwips(0) == 0 && e.grid()->columnCaption(2) == "员工编号");
     QCOMPARE(e.grid()->columnWidthTwips(2), Twips::fromPx(Twips::toPx(1400)));  // Null colm_width
@@ -136,8 +135,7 @@ void TestWageEntry::saveUpdatesOnlyCurrentRowAndRefusalsKeepEditing()
     e.click("Edit");
     e.type(3, "12a");
     e.click("save");
-    QCOMPARE(env.messages.texts().last(), QString("基本工资  请输入数字！"));
-    QVERIFY(e.editing());
+    QVERIFY(env.messages.texts().last() == "基本工资  请输入数字！" && e.editing());
 
     // A name longer than its column is refused by the database: the null statement of the same
     // save is undone with it, and the typed values stay for another try.
@@ -145,8 +143,7 @@ void TestWageEntry::saveUpdatesOnlyCurrentRowAndRefusalsKeepEditing()
     e.type(2, QString(25, QChar('x')));
     e.type(5, "");
     e.click("save");
-    QCOMPARE(env.messages.records.size(), 3);
-    QVERIFY(env.messages.records[2].text.endsWith(QString::number(DbError::ConstraintRefused)));
+    QVERIFY(env.messages.records.size() == 3 && env.messages.records[2].text.endsWith(QString::number(DbError::ConstraintRefused)));
     QVERIFY(e.editing() && e.box(2)->text().size() == 25);
     QCOMPARE(rowOf(cn, "200504", "A01"), a01);
 }
@@ -159,8 +156,7 @@ void TestWageEntry::navigationFindAndDelete()
     e.chooseMonth("200504");
     for (int k = 0; k < 2; ++k)
         e.move(2)->click();
-    QCOMPARE(e.box(1)->text(), QString("A03"));
-    QVERIFY(!e.move(2)->isEnabled() && !e.move(3)->isEnabled() && e.move(1)->isEnabled());
+    QVERIFY(e.box(1)->text() == "A03" && !e.move(2)->isEnabled() && !e.move(3)->isEnabled() && e.move(1)->isEnabled());
     for (int k = 0; k < 2; ++k)
         e.move(1)->click();
     QVERIFY(!e.move(0)->isEnabled() && !e.move(1)->isEnabled() && e.move(3)->isEnabled());
@@ -212,8 +208,7 @@ void TestWageEntry::longValuesShownWholeAndPendingEdits()
     e.click("Edit");
     e.type(3, "1500");
     e.click("save");
-    QCOMPARE(env.messages.texts(), QStringList{"员工编号 输入数据超长!"});
-    QVERIFY(e.editing());
+    QVERIFY(env.messages.texts() == QStringList{"员工编号 输入数据超长!"} && e.editing());
     QCOMPARE(cn.query("select f1, t1 from rsgz where f2='张三' and f0='200504'").rows,
              QList<QVariantList>({{"A0-2005-00012", 1000.0}}));
 
@@ -248,8 +243,7 @@ void TestWageEntry::rowChangedByAnotherDeskIsNotOverwritten()
         e.click("save");
     };
     saveAfter("update rsgz set t1 = 1500 where f0 = '200504' and f1 = 'A01'", "8");
-    QCOMPARE(env.messages.texts(), QStringList{changed});
-    QCOMPARE(env.messages.records.last().flags, 48);
+    QVERIFY(env.messages.texts() == QStringList{changed} && env.messages.records.last().flags == 48);
     QCOMPARE(rowOf(cn, "200504", "A01"), (QVariantList{"张三", 1500.0, 0.0, 5.0}));
     QVERIFY(e.editing());  // the typed value stays for another look
 
