@@ -92,7 +92,7 @@ void TestReportDocument::numberFormatsFollowTheOldFormatRules()
         // Half away from zero on 15 significant digits: binary 1234.565 and 9.995 lie just below.
         {1234.565, money, u"1234.57"_s}, {9.995, money, u"10.00"_s},
         {1234567.891, u"#,##0.00"_s, u"1,234,567.89"_s}, {0.5, u"#.##"_s, u".5"_s}, {7, u"000"_s, u"007"_s},
-        {-5, u"0.00;(0.00);\"零\""_s, u"(5.00)"_s}, {0, u"0.00;(0.00);\"零\""_s, u"零"_s},
+        {-5, u"0.00;(0.00);\"零\""_s, u"(5.00)"_s}, {0, u"0.00;(0.00);\"零\""_s, u"零"_s}, {QVariant(), u"0;-0;0;\"无\""_s, u"无"_s},
         {3.14159, u"\"￥\"0.00元"_s, u"￥3.14元"_s}, {1234.5, u"Standard"_s, u"1,234.50"_s},
         {0.5, u"Percent"_s, u"50.00%"_s}, {1234.5, QString(), u"1234.5"_s}, {QDate(2005, 4, 3), QString(), u"2005-04-03"_s},
     };

@@ -482,6 +482,12 @@ QString formatNumber(double v, const QString &pattern)
     return v < 0 && nonZero ? QLatin1Char('-') + body : body;
 }
 
+QString formatNull(const QString &pattern)
+{
+    const QStringList secs = sections(pattern);
+    return secs.size() >= 4 ? formatSection(0, secs[3]) : QString();
+}
+
 double val(const QString &text)
 {
     QString t;

@@ -20,6 +20,8 @@ QDateTime dateFromSerial(double serial);
 QString formatDate(const QDateTime &dt, const QString &pattern);
 // Format(value, pattern) for a number; "#,##0.00", "0.00%", "0;(0)" and named formats ("Fixed", ...).
 QString formatNumber(double v, const QString &pattern);
+// Format(Null, pattern): the fourth section ("0;-0;0;\"无\"" gives "无"), empty without one.
+QString formatNull(const QString &pattern);
 // True when the pattern (outside quoted literals) asks for date parts.
 bool isDatePattern(const QString &pattern);
 

@@ -10,14 +10,9 @@ namespace ReportFormat {
 // Null, empty text and other text are not numbers.
 bool toNumber(const QVariant &value, double *out);
 
-// Formats a number with a pattern of digit placeholders: '0' always shows a digit, '#' only a
-// significant one, '.' the decimal point, ',' between integer placeholders groups thousands,
-// '%' multiplies by 100 and shows itself; other characters, "quoted text" and \x escapes are shown
-// as they stand. Up to four sections "positive;negative;zero;null" as the old Format had them.
-// Rounding is half away from zero on the value's 15 significant digits, so 1234.565 gives 1234.57.
-// A negative value without a negative section gets a leading '-', unless it rounds to zero.
-// Named formats: "Fixed", "Standard", "Percent", "General Number". An empty pattern gives the
-// plain number text.
+// Formats a number as the expression language's Format function does (accessfmt::formatNumber):
+// '0'/'#' placeholders, grouping, '%', literals, up to four sections "positive;negative;zero;null",
+// half away from zero on 15 significant digits, named formats; an empty pattern gives the plain text.
 QString formatNumber(double value, const QString &pattern);
 
 // Formats any value for a report field: Null gives the empty text (or the null section of the
