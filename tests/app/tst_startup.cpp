@@ -31,9 +31,17 @@ class TestStartup : public QObject {
 private slots:
     void defaultDatabaseIsMadeAndOpened()
     {
+        // The first start makes the default database, shows the main window, then the login.
         TestEnv env;
-        ModmainRSgz::OpenAccessConnection();
-        QVERIFY(cnMain.isOpen());
+        HooksGuard guard;
+        form_main mainWindow;
+        QList<bool> seen;  // at each login: the window shown, the connection open
+        ModmainRSgz::startupHooks().showLogin = [&] { seen << mainWindow.isVisible() << cnMain.isOpen(); };
+        ModmainRSgz::Main();
+        QCOMPARE(seen, QList<bool>({true, true}));
+        QCOMPARE(strDbType, QStringLiteral("ACCESS"));
+        QCOMPARE(cnMain.cursorLocation(), 3);
+        QCOMPARE(mainWindow.windowTitle(), kAppTitle + QLatin1Char(' ') + env.dbPath());
         QCOMPARE(strDataPath, env.folder());
         QCOMPARE(strDataFile, QStringLiteral("hydb.mdb"));
         QCOMPARE(cnMain.connectionString(), QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + env.folder() +
@@ -129,21 +137,7 @@ private slots:
         QVERIFY(cnMain.isOpen() && storedKeys().isEmpty());
     }
 
-    void mainShowsWindowThenLogin()
-    {
-        TestEnv env;
-        HooksGuard guard;
-        form_main mainWindow;
-        QList<bool> seen;  // at each login: the window shown, the connection open
-        ModmainRSgz::startupHooks().showLogin = [&] { seen << mainWindow.isVisible() << cnMain.isOpen(); };
-        ModmainRSgz::Main();
-        QCOMPARE(seen, QList<bool>({true, true}));
-        QCOMPARE(strDbType, QStringLiteral("ACCESS"));
-        QCOMPARE(cnMain.cursorLocation(), 3);
-        QCOMPARE(mainWindow.windowTitle(), kAppTitle + QLatin1Char(' ') + env.dbPath());
-    }
-
-    void serverSettingsAskedBeforeConnecting()
+    void serverSettingsAskedThenRetriedWithTheSameConnectionString()
     {
         // Nothing stored: the settings window comes before any connection attempt and its messages.
         TestEnv env;
@@ -162,16 +156,15 @@ private slots:
                  QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=;pwd=;Initial Catalog=;Data Source="));
 
         // Saving the settings ends the program: nothing is tried with them, nothing more is shown.
-        TestEnv saving;
-        ModmainRSgz::startupHooks().showSysset = [] { Shell::instance().endProgram(); };
-        ModmainRSgz::OpenSqlServerConnection();
-        QVERIFY(saving.messages.records.isEmpty() && strConnect.isEmpty() && saving.shell.endRequests == 1);
-    }
+        {
+            TestEnv saving;
+            ModmainRSgz::startupHooks().showSysset = [] { Shell::instance().endProgram(); };
+            ModmainRSgz::OpenSqlServerConnection();
+            QVERIFY(saving.messages.records.isEmpty() && strConnect.isEmpty() && saving.shell.endRequests == 1);
+        }
 
-    void serverRetriesWithTheSameConnectionString()
-    {
-        TestEnv env;
-        HooksGuard guard;
+        // Stored settings that fail: each retry uses the connection string read at the start.
+        TestEnv stored;
         for (const auto &[key, value] : {std::pair{"server", "127.0.0.1,1"}, {"database", "rsgz"}, {"username", "sa"}, {"password", "pw"}})
             SaveSetting(kAppTitle, QStringLiteral("main"), QString::fromLatin1(key), QString::fromLatin1(value));
         const QString expected = QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=false;User ID=sa;pwd=pw;"
@@ -182,19 +175,19 @@ private slots:
             // Values typed into the settings window take effect only at the next start.
             SaveSetting(kAppTitle, QStringLiteral("main"), QStringLiteral("server"), QStringLiteral("other"));
         };
-        env.messages.answers = {Msg::vbOK, Msg::vbOK, Msg::vbCancel};
+        stored.messages.answers = {Msg::vbOK, Msg::vbOK, Msg::vbCancel};
         ModmainRSgz::OpenSqlServerConnection();
 
         QCOMPARE(cnMain.commandTimeout(), 50);
         QVERIFY(!cnMain.isOpen());
         QCOMPARE(strConnect, expected);
         QCOMPARE(seenBySysset, QStringList({expected, expected}));
-        QCOMPARE(env.messages.records.size(), 3);
-        for (const auto &m : env.messages.records) {
+        QCOMPARE(stored.messages.records.size(), 3);
+        for (const auto &m : stored.messages.records) {
             QCOMPARE(m.text, QStringLiteral("您输入的系统信息有误，无法连接到SQL SERVER，请重试！"));
             QCOMPARE(m.flags, 49);
         }
-        QCOMPARE(env.shell.endRequests, 1);  // Cancel ends the program
+        QCOMPARE(stored.shell.endRequests, 1);  // Cancel ends the program
         QVERIFY(!ModmainRSgz::lastOpenFailure().isEmpty());
     }
 
