@@ -1,5 +1,5 @@
 // Tests of SheetWriter: the .xlsx read back from its parts, page header limits, file names, errors,
-// and the printed sheet showing the same cells.
+// and the printed sheet showing the same cells (a large one fitted to the page width).
 #include "platform/print/print_files.h"
 #include "platform/print/sheet_writer.h"
 #include "support/test_env.h"
@@ -101,7 +101,7 @@ private slots:
     void workbookHoldsCellsStylesPageSetupAndHeaderLimits();
     void filesAreNeverOverwrittenAndFailuresReported();
     void printedSheetShowsTheSameCells();
-    void largeSheetWritesEveryRow();
+    void largeSheetWritesEveryRowAndPrintsToThePageWidth();
 };
 
 void TestSheetWriter::workbookHoldsCellsStylesPageSetupAndHeaderLimits()
@@ -242,26 +242,9 @@ void TestSheetWriter::printedSheetShowsTheSameCells()
     const QString text = pdfLayoutText(pdf);
     QVERIFY2(text.contains(u"5月&工资表"_s) && text.contains(u"a&b<c>"_s) && !text.contains(u"楷体"_s), qPrintable(text));
 
-    // Many wide columns fitted to the page width; the header row again on every page.
-    SheetWriter wide(200, 43);
-    for (int c = 0; c < 43; ++c) {
-        wide.setColumnWidth(c, 12);
-        for (int r = 0; r < 200; ++r)
-            wide.setCell(r, c, r == 0 ? u"项目%1"_s.arg(c) : QString::number(r * c));
-    }
-    wide.setLandscape(true);
-    wide.setFitToWidth(true);
-    const ReportDocument wd = wide.toReport();
-    const ReportLayout wl = wd.layout();
-    QVERIFY(wl.pages.size() > 1);
-    for (const ReportPage &p : wl.pages) {
-        QVERIFY(p.find(u"Head42"_s));
-        for (const PlacedItem &item : p.items)
-            QVERIFY(item.rect.right() < wd.leftMargin() + wd.contentWidth() + 1);
-    }
 }
 
-void TestSheetWriter::largeSheetWritesEveryRow()
+void TestSheetWriter::largeSheetWritesEveryRowAndPrintsToThePageWidth()
 {
     TestEnv env;
     const int rows = 10001, cols = 43;
@@ -271,6 +254,19 @@ void TestSheetWriter::largeSheetWritesEveryRow()
             s.setCell(r, c, r == 0 ? u"项目%1"_s.arg(c) : (c % 2 ? u"张三%1"_s.arg(r) : QString::number(r * 0.5 + c, 'f', 2)));
     s.setNumbersAsNumbers(true);
     s.setSignatureLine({u"制表人："_s, u"system"_s});
+    s.setLandscape(true);
+    s.setFitToWidth(true);
+    for (int c = 0; c < cols; ++c)
+        s.setColumnWidth(c, 12);
+    // Printed: many wide columns fitted to the page width; the header row again on every page.
+    const ReportDocument doc = s.toReport();
+    const ReportLayout layout = doc.layout();
+    QVERIFY(layout.pages.size() > 1);
+    for (const ReportPage &p : layout.pages) {
+        QVERIFY(p.find(u"Head42"_s));
+        for (const PlacedItem &item : p.items)
+            QVERIFY(item.rect.right() < doc.leftMargin() + doc.contentWidth() + 1);
+    }
     const QString path = env.path(u"large.xlsx"_s);
     QCOMPARE(s.writeXlsx(path), QString());
     const QString sheet = sheetXml(path);
