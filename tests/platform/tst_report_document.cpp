@@ -74,10 +74,9 @@ class TestReportDocument : public QObject {
     Q_OBJECT
 private slots:
     void numberFormatsFollowTheOldFormatRules();
-    void detailRowsAndFootersFlowAcrossPageBreaks();
+    void rowsFlowAcrossPageBreaksAndControlsChangeByName();
     void totalsOverTheRowsOfATableOrARecordset();
     void textIsPlacedByItsAlignment();
-    void controlsChangedByNameReachTheLayout();
     void pdfPrinterAndPreviewOutput();
 };
 
@@ -107,7 +106,7 @@ void TestReportDocument::numberFormatsFollowTheOldFormatRules()
         QVERIFY2(!Cells::isPlainNumber(QString::fromUtf8(text)), text);
 }
 
-void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()
+void TestReportDocument::rowsFlowAcrossPageBreaksAndControlsChangeByName()
 {
     ReportDocument doc = staffReport(100);
     doc.pageFooter().addTotal(u"PageSum"_s, u"amount"_s, 3000, 100, 1500, 300, u"0.00"_s);
@@ -181,6 +180,38 @@ void TestReportDocument::detailRowsAndFootersFlowAcrossPageBreaks()
     const ReportPage lastLarge = pager.page(pager.pageCount() - 1);
     QVERIFY(lastLarge.find(u"Text1"_s, 9999));
     QCOMPARE(textAt(lastLarge, "Function2"), u"34997500.00"_s);  // 10000 × 1000 + 0.5 × (0 + … + 9999)
+
+    // Sections by number or name, controls by name in any case.
+    QVERIFY(doc.section(5) == doc.section(u"section5"_s) && doc.section(5)->kind == Rpt::ReportFooter);
+    QVERIFY(doc.section(u"Section1"_s) == &doc.detail() && doc.sectionOf(u"TEXT2"_s) == &doc.detail());
+    QVERIFY(!doc.section(0) && !doc.section(6) && !doc.section(u"nope"_s) && !doc.control(u"Label3"_s));
+
+    // Adding controls keeps earlier addresses valid; changes through them reach the layout.
+    ReportControl *caption = doc.control(u"label1"_s);
+    for (int i = 3; i < 40; ++i)
+        doc.pageHeader().addLabel(u"Label%1"_s.arg(i), QString(), 0, 0, 10, 10).hidden();
+    caption->left = 250;
+    doc.control(u"Line1"_s)->width = 4500;
+    doc.control(u"Label2"_s)->visible = false;
+    doc.control(u"Text2"_s)->dataField = u"missing"_s;
+    const ReportLayout changed = doc.layout();
+    const ReportPage &page = changed.pages.at(0);
+    QCOMPARE(page.find(u"Label1"_s)->rect.left(), 1000 + 250);
+    QCOMPARE(page.find(u"Line1"_s)->line, QLine(1000, 1000 + 800 + 950, 1000 + 4500, 1000 + 800 + 950));
+    QVERIFY(!page.find(u"Label2"_s) && !page.find(u"Label5"_s));
+    QVERIFY(changed.problems.size() == 1 && changed.problems.at(0).contains(u"missing"_s));
+
+    // A hidden section takes no room; %D shows the print date; a slanted line keeps its direction.
+    doc.reportHeader().visible = false;
+    doc.setPrintDate(QDateTime(QDate(2005, 5, 3), QTime(9, 30)));
+    doc.pageFooter().addLabel(u"Label200"_s, u"%D 100%"_s, 0, 0, 3000, 300);
+    doc.pageFooter().addLine(u"Slant"_s, 0, 400, 300, 0);
+    const ReportPage p = doc.layout().pages.at(0);
+    QVERIFY(!p.find(u"LabBT"_s));
+    QCOMPARE(p.find(u"Text1"_s, 0)->rect.top(), 1000 + 1000);
+    QCOMPARE(textAt(p, "Label200"), u"2005年5月3日 100%"_s);
+    const QLine slant = p.find(u"Slant"_s)->line;
+    QVERIFY(slant.y1() > slant.y2() && slant.x1() < slant.x2());
 }
 
 void TestReportDocument::totalsOverTheRowsOfATableOrARecordset()
@@ -258,42 +289,6 @@ void TestReportDocument::textIsPlacedByItsAlignment()
     // "12.50" and 42 are numbers, "007" is a code.
     QVERIFY(page.find(u"G"_s, 0)->alignment == Rpt::AlignRight && page.find(u"G"_s, 1)->alignment == Rpt::AlignLeft &&
             page.find(u"G"_s, 2)->alignment == Rpt::AlignRight);
-}
-
-void TestReportDocument::controlsChangedByNameReachTheLayout()
-{
-    ReportDocument doc = staffReport(5);
-    // Sections by number or name, controls by name in any case.
-    QVERIFY(doc.section(5) == doc.section(u"section5"_s) && doc.section(5)->kind == Rpt::ReportFooter);
-    QVERIFY(doc.section(u"Section1"_s) == &doc.detail() && doc.sectionOf(u"TEXT2"_s) == &doc.detail());
-    QVERIFY(!doc.section(0) && !doc.section(6) && !doc.section(u"nope"_s) && !doc.control(u"Label3"_s));
-
-    // Adding controls keeps earlier addresses valid; changes through them reach the layout.
-    ReportControl *caption = doc.control(u"label1"_s);
-    for (int i = 3; i < 40; ++i)
-        doc.pageHeader().addLabel(u"Label%1"_s.arg(i), QString(), 0, 0, 10, 10).hidden();
-    caption->left = 250;
-    doc.control(u"Line1"_s)->width = 4500;
-    doc.control(u"Label2"_s)->visible = false;
-    doc.control(u"Text2"_s)->dataField = u"missing"_s;
-    const ReportLayout layout = doc.layout();
-    const ReportPage &page = layout.pages.at(0);
-    QCOMPARE(page.find(u"Label1"_s)->rect.left(), 1000 + 250);
-    QCOMPARE(page.find(u"Line1"_s)->line, QLine(1000, 1000 + 800 + 950, 1000 + 4500, 1000 + 800 + 950));
-    QVERIFY(!page.find(u"Label2"_s) && !page.find(u"Label5"_s));
-    QVERIFY(layout.problems.size() == 1 && layout.problems.at(0).contains(u"missing"_s));
-
-    // A hidden section takes no room; %D shows the print date; a slanted line keeps its direction.
-    doc.reportHeader().visible = false;
-    doc.setPrintDate(QDateTime(QDate(2005, 5, 3), QTime(9, 30)));
-    doc.pageFooter().addLabel(u"Label200"_s, u"%D 100%"_s, 0, 0, 3000, 300);
-    doc.pageFooter().addLine(u"Slant"_s, 0, 400, 300, 0);
-    const ReportPage p = doc.layout().pages.at(0);
-    QVERIFY(!p.find(u"LabBT"_s));
-    QCOMPARE(p.find(u"Text1"_s, 0)->rect.top(), 1000 + 1000);
-    QCOMPARE(textAt(p, "Label200"), u"2005年5月3日 100%"_s);
-    const QLine slant = p.find(u"Slant"_s)->line;
-    QVERIFY(slant.y1() > slant.y2() && slant.x1() < slant.x2());
 }
 
 void TestReportDocument::pdfPrinterAndPreviewOutput()
