@@ -98,13 +98,12 @@ SheetWriter paySheet()
 class TestSheetWriter : public QObject {
     Q_OBJECT
 private slots:
-    void workbookHoldsCellsStylesPageSetupAndHeaderLimits();
-    void filesAreNeverOverwrittenAndFailuresReported();
+    void workbookContentsHeaderLimitsFileNamesAndFailures();
     void printedSheetShowsTheSameCells();
     void largeSheetWritesEveryRowAndPrintsToThePageWidth();
 };
 
-void TestSheetWriter::workbookHoldsCellsStylesPageSetupAndHeaderLimits()
+void TestSheetWriter::workbookContentsHeaderLimitsFileNamesAndFailures()
 {
     // Fonts, borders, widths and the signature line are read back through the export's own tests;
     // here: what the writer decides itself.
@@ -166,11 +165,8 @@ void TestSheetWriter::workbookHoldsCellsStylesPageSetupAndHeaderLimits()
     QCOMPARE(headed.writeXlsx(env.path(u"h2.xlsx"_s)), QString());
     headed.setCenterHeader(QString(252, QChar(0x5DE5)) + u"&&x"_s);
     QCOMPARE(headed.headerString(), u"&C"_s + QString(252, QChar(0x5DE5)));
-}
 
-void TestSheetWriter::filesAreNeverOverwrittenAndFailuresReported()
-{
-    TestEnv env;
+    // A new file's name is never one already taken.
     const auto next = [&] { return uniqueFileName(env.folder(), u"book"_s, u".xlsx"_s); };
     for (const char *name : {"book1.xlsx", "book2.xlsx", "book4.xlsx", "book3.xls"})
         QVERIFY(QFile(env.path(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
@@ -180,7 +176,6 @@ void TestSheetWriter::filesAreNeverOverwrittenAndFailuresReported()
     QCOMPARE(next(), env.path(u"book5.xlsx"_s));
 
     // A missing folder, a folder in the file's place, no name: an error text, nothing written.
-    SheetWriter s = paySheet();
     const QString missing = env.path(u"no/such/book1.xlsx"_s);
     QVERIFY(!s.writeXlsx(missing).isEmpty() && !QFileInfo::exists(missing));
     QVERIFY(QDir(env.folder()).mkdir(u"adir"_s));
@@ -195,8 +190,8 @@ void TestSheetWriter::filesAreNeverOverwrittenAndFailuresReported()
     s.setCell(1, 3, QString(40000, u'x'));  // longer than a cell holds: cut, not refused
     QCOMPARE(s.writeXlsx(target), QString());
     QCOMPARE(QDir(env.path(u"adir"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.xlsx"_s});
-    const QMap<QString, Cell> cells = readCells(sheetXml(target));
-    QVERIFY(cells.value(u"D2"_s).text.size() == 32767 && cells.value(u"A1"_s).text == u"姓名"_s);
+    const QMap<QString, Cell> replaced = readCells(sheetXml(target));
+    QVERIFY(replaced.value(u"D2"_s).text.size() == 32767 && replaced.value(u"A1"_s).text == u"姓名"_s);
 }
 
 void TestSheetWriter::printedSheetShowsTheSameCells()
